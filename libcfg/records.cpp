@@ -1,0 +1,48 @@
+// The global records and the fixed keyword tables.
+#include "libcfg/libcfg.h"
+
+config_rec config;
+config_rec* cp;
+btype_rec def;
+params_rec params;
+params_rec* pp;
+board_rec garbage;
+char buf[BUF_SIZE];
+std::array<tag_entry, TYPE_ROWS> btype_tags;
+std::array<menu_item, TYPE_ROWS> bclass_menu;
+
+const char null[] = "";
+const char cw[] = "load_config: WARNING -";
+const char pw[] = "load_params: WARNING -";
+
+// Row order is the order in which search() tries the keywords.
+const std::array<tag_entry, 17> config_tags = {{
+    {"mode", KW_MODE},
+    {"copy", KW_COPY},
+    {"pkg", KW_PKG},
+    {"cp_name", KW_CP_NAME},
+    {"type", KW_TYPE},
+    {"class", KW_CLASS},
+    {"t_code", KW_T_CODE},
+    {"sizes", KW_SIZES},
+    {"irqs", KW_IRQS},
+    {"ioas-primary", KW_IOAS_PRIMARY},
+    {"ioas-extras", KW_IOAS_EXTRAS},
+    {"extended_mem", KW_EXTENDED_MEM},
+    {"can_dce", KW_CAN_DCE},
+    {"bus", KW_BUS},
+    {"num_ports", KW_NUM_PORTS},
+    {"num_waits", KW_NUM_WAITS},
+    {null, 0},
+}};
+
+const std::array<tag_entry, 8> param_tags = {{
+    {"bus", KW_BUS},
+    {"mode", KW_MODE},
+    {"type", KW_TYPE},
+    {"size", KW_SIZES},
+    {"irq", KW_IRQS},
+    {"ioa", KW_IOA},
+    {"dpa", KW_DPA},
+    {null, 0},
+}};

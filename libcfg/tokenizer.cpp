@@ -1,0 +1,99 @@
+// The line tokenizer and the small parsers shared by every reader and several prompts.
+#include <cerrno>
+#include <cstring>
+
+#include "libcfg/libcfg.h"
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+// A token not in quotes ends at a blank, the line end or a comment.
+bool ends_plain_token(char c) { return is_blank(c) || c == '\n' || c == '#' || c == '\0'; }
+
+}  // namespace
+
+int argvify(char** argv, char* line) {
+  int n = 0;
+  char* s = line;
+  for (;;) {
+    while (is_blank(*s)) ++s;
+    if (*s == '\n' || *s == '#' || *s == '\0') break;
+    if (*s == '"') {
+      // A quote left open runs to the end of the line, its newline excluded.
+      argv[n++] = ++s;
+      while (*s != '"' && *s != '\n' && *s != '\0') ++s;
+      if (*s != '"') {
+        *s = '\0';
+        break;
+      }
+      *s++ = '\0';
+      continue;
+    }
+    argv[n++] = s;
+    while (!ends_plain_token(*++s)) {
+    }
+    const char end = *s;
+    *s = '\0';
+    if (end != ' ' && end != '\t') break;
+    ++s;
+  }
+  argv[n] = nullptr;
+  return n;
+}
+
+int search(const tag_entry* table, const char* key) {
+  for (const tag_entry* row = table; row->name[0] != '\0'; ++row) {
+    if (std::strcmp(row->name, key) == 0) return row->code;
+  }
+  return -1;
+}
+
+std::uint32_t htol(const char* text) {
+  while (*text == ' ' || *text == '\n' || *text == '\t') ++text;
+  std::uint32_t value = 0;
+  for (; *text != '\0'; ++text) {
+    const char c = *text;
+    std::uint32_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return 0;
+    }
+    value = value * 16 + digit;
+  }
+  return value;
+}
+
+std::int32_t read_decimal(const char* text) {
+  // What atoi does: strtol saturating at the range of long, then the low 32 bits.
+  const long value = std::strtol(text, nullptr, 10);
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long>(value)));
+}
+
+void* (*path_alloc)(std::size_t) = std::malloc;
+
+char* make_path(const char* prog, const char* name) {
+  const char* slash = std::strrchr(prog, '/');
+  const std::size_t dir_len = slash ? static_cast<std::size_t>(slash - prog) + 1 : 0;
+  const std::size_t name_len = std::strlen(name);
+  char* path = static_cast<char*>(path_alloc(dir_len + name_len + 1));
+  if (path == nullptr) {
+    std::fprintf(stderr, "%s: make_path: malloc() : no memory\n", prog);
+    return nullptr;
+  }
+  std::memcpy(path, prog, dir_len);
+  std::memcpy(path + dir_len, name, name_len + 1);
+  return path;
+}
+
+void report_fopen(const char* prog, const char* func, const char* path) {
+  const int saved = errno;
+  std::fprintf(stderr, "%s: %s: fopen(%s) ", prog, func, path);
+  errno = saved;
+  std::perror("");
+}
