@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets and runs each for a bounded time from its seed corpus.
+# Usage: scripts/fuzz.sh [seconds-per-target] [target...]   (default 30 seconds, all targets)
+# Fails on any crash, leak, timeout or sanitizer report.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+secs=${1:-30}
+shift || true
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKDZ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build-fuzz -j"$(nproc)"
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+  for f in build-fuzz/bin/fuzz_*; do targets+=("${f##*/fuzz_}"); done
+fi
+for t in "${targets[@]}"; do
+  work="build-fuzz/corpus/$t"
+  mkdir -p "$work" "build-fuzz/artifacts/$t"
+  echo "== fuzz_$t for ${secs}s"
+  if ! "build-fuzz/bin/fuzz_$t" -max_total_time="$secs" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="build-fuzz/artifacts/$t/" \
+      "$work" "fuzz/corpus/$t" >"build-fuzz/fuzz_$t.log" 2>&1; then
+    tail -n 60 "build-fuzz/fuzz_$t.log"
+    echo "fuzz_$t FAILED: reproducer in build-fuzz/artifacts/$t/" >&2
+    exit 1
+  fi
+  grep -E '^stat::number_of_executed_units' "build-fuzz/fuzz_$t.log" || true
+done
