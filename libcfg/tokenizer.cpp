@@ -43,7 +43,8 @@ int argvify(char** argv, char* line) {
 }
 
 int search(const tag_entry* table, const char* key) {
-  for (const tag_entry* row = table; row->name[0] != '\0'; ++row) {
+  // A table never filled by a loader is all zero: a null name ends it like "".
+  for (const tag_entry* row = table; row->name != nullptr && row->name[0] != '\0'; ++row) {
     if (std::strcmp(row->name, key) == 0) return row->code;
   }
   return -1;
