@@ -1,0 +1,61 @@
+// Scratch directory and file helpers shared by the fuzz targets that read whole files.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "libcfg/libcfg.h"
+
+// A private directory for this fuzzing process; the program path "prog" lies in it, so
+// make_path finds every file there.
+inline const std::string& fuzz_dir() {
+  static const std::string dir = [] {
+    char tmpl[] = "/tmp/kdzfuzz.XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) std::abort();
+    return std::string(tmpl);
+  }();
+  return dir;
+}
+
+inline std::string fuzz_prog() { return fuzz_dir() + "/prog"; }
+
+inline void write_file(const char* name, const void* data, std::size_t size) {
+  const std::string path = fuzz_dir() + "/" + name;
+  file_ptr f(std::fopen(path.c_str(), "wb"));
+  if (f == nullptr) std::abort();
+  if (size != 0) std::fwrite(data, 1, size, f.get());
+}
+
+inline void write_file(const char* name, const std::string& text) {
+  write_file(name, text.data(), text.size());
+}
+
+// Warnings and listings go to standard output; keep them out of the fuzzer's log.
+inline void silence_stdout() {
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+}
+
+// Every fixed-width text of the records ends within its width.
+template <std::size_t N>
+bool terminated(const char (&field)[N]) {
+  for (char c : field) {
+    if (c == '\0') return true;
+  }
+  return false;
+}
+
+inline bool catalog_within_capacity() {
+  if (config.ntypes < 0 || config.ntypes > MAX_TYPES) return false;
+  if (!terminated(config.copy) || !terminated(config.pkg)) return false;
+  const value_list btype_rec::*lists[] = {&btype_rec::sizes, &btype_rec::irqs,
+                                          &btype_rec::ioas_primary, &btype_rec::ioas_extras};
+  for (int i = 0; i <= config.ntypes; ++i) {
+    const btype_rec& t = i < config.ntypes ? config.types[i] : def;
+    if (!terminated(t.name) || !terminated(t.class_) || !terminated(t.cp_name)) return false;
+    for (auto l : lists) {
+      if ((t.*l).count < 0 || (t.*l).count > MAX_VALUES) return false;
+    }
+  }
+  return btype_tags[config.ntypes].name == null && bclass_menu[config.ntypes].show == 0;
+}
