@@ -1,0 +1,196 @@
+// The board parameter file "par": its reader, its writer, its listing and a fresh set.
+#include "libcfg/libcfg.h"
+
+namespace {
+
+// What the reader keeps while it goes through the file.
+struct par_state {
+  int count;           // boards stored so far
+  board_rec* current;  // the board of the latest "type" line: a slot or `garbage`
+};
+
+using par_parse = void (*)(par_state& st, int argc, char** argv);
+
+struct par_rule {
+  std::int16_t code;
+  bool one_arg;     // the keyword needs an argument
+  bool board_line;  // the keyword sets a field of the current board
+  par_parse parse;
+};
+
+void parse_bus(par_state&, int, char** argv) {
+  switch (argv[1][0]) {
+    case 'a':
+    case 'A':
+      params.bus = BUS_AT;
+      break;
+    case 'm':
+    case 'M':
+      params.bus = BUS_MC;
+      break;
+    default:
+      std::printf("%s invalid bus type: %s.\n", pw, argv[1]);
+  }
+}
+
+// The words are taken from the last, so the first valid word of the line wins.
+void parse_mode(par_state&, int argc, char** argv) {
+  for (int i = argc - 1; i >= 1; --i) {
+    switch (argv[i][0]) {
+      case 'p':
+        params.mode = MODE_POLL;
+        break;
+      case 'i':
+        params.mode = MODE_INTERRUPT;
+        break;
+      default:
+        std::printf("%s invalid driver mode: %s.\n", pw, argv[i]);
+    }
+  }
+}
+
+void parse_type(par_state& st, int, char** argv) {
+  const int t = search(btype_tags.data(), argv[1]);
+  if (t < 0) {
+    std::printf("%s unknown board type: %s.\n", pw, argv[1]);
+    st.current = &garbage;
+    return;
+  }
+  if (st.count >= MAX_BOARDS) {
+    std::printf("%s too many boards: %s.\n", pw, argv[1]);
+    st.current = &garbage;
+    return;
+  }
+  st.current = &params.boards[st.count++];
+  *st.current = {static_cast<std::uint16_t>(t), 0, 0, 0, 0};
+}
+
+void parse_size(par_state& st, int, char** argv) {
+  st.current->size = static_cast<std::uint16_t>(read_decimal(argv[1]));
+}
+
+void parse_irq(par_state& st, int, char** argv) {
+  st.current->irq = static_cast<std::uint16_t>(read_decimal(argv[1]));
+}
+
+void parse_ioa(par_state& st, int, char** argv) {
+  st.current->ioa = static_cast<std::uint16_t>(htol(argv[1]));
+}
+
+void parse_dpa(par_state& st, int, char** argv) {
+  st.current->dpa = htol(argv[1]);
+}
+
+constexpr par_rule par_rules[] = {
+    {KW_BUS, true, false, parse_bus},   {KW_MODE, false, false, parse_mode},
+    {KW_TYPE, true, false, parse_type}, {KW_SIZES, true, true, parse_size},
+    {KW_IRQS, true, true, parse_irq},   {KW_IOA, true, true, parse_ioa},
+    {KW_DPA, true, true, parse_dpa},    {0, false, false, nullptr},
+};
+
+const par_rule* find_rule(int code) {
+  const par_rule* r = par_rules;
+  while (r->parse != nullptr && r->code != code) ++r;
+  return r->parse != nullptr ? r : nullptr;
+}
+
+void parse_line(par_state& st, int argc, char** argv) {
+  const par_rule* rule = find_rule(search(param_tags.data(), argv[0]));
+  if (rule == nullptr) {
+    std::printf("%s unknown parameter: %s.\n", pw, argv[0]);
+    return;
+  }
+  if (rule->one_arg && argc < 2) {
+    std::printf("%s missing value: %s.\n", pw, argv[0]);
+    return;
+  }
+  if (rule->board_line && st.current == nullptr) {
+    std::printf("%s no board yet: %s.\n", pw, argv[0]);
+    return;
+  }
+  rule->parse(st, argc, argv);
+}
+
+}  // namespace
+
+params_rec* load_params(const char* prog) {
+  file_ptr f;
+  {
+    path_ptr path(make_path(prog, "par"));
+    if (path == nullptr) return nullptr;
+    f.reset(std::fopen(path.get(), "r"));
+    if (f == nullptr) {
+      report_fopen(prog, "load_params", path.get());
+      return nullptr;
+    }
+  }
+  par_state st{0, nullptr};
+  params.bus = 0;
+  std::array<char*, MAX_TOKENS> argv{};
+  while (std::fgets(buf, BUF_SIZE, f.get()) != nullptr) {
+    const int argc = argvify(argv.data(), buf);
+    if (argc > 0) parse_line(st, argc, argv.data());
+  }
+  params.nboards = st.count;
+  return &params;
+}
+
+int save_params(const char* prog) {
+  std::FILE* f;
+  {
+    path_ptr path(make_path(prog, "par"));
+    if (path == nullptr) return -1;
+    f = std::fopen(path.get(), "w");
+    if (f == nullptr) {
+      report_fopen(prog, "save_params", path.get());
+      return -1;
+    }
+  }
+  std::fputs("# Common Params...\n", f);
+  // An unset mode gets no line, so the file reads back unset.
+  if (params.mode != 0) {
+    std::fputs("mode ", f);
+    if (params.mode & MODE_POLL) std::fputs("polling\n", f);
+    if (params.mode & MODE_INTERRUPT) std::fputs("interrupt\n\n", f);
+  }
+  std::fprintf(f, "bus %s\n", params.bus == BUS_AT ? "at" : "mc");
+  std::fputs("# Per Board Params...\n\n", f);
+  for (int i = 0; i < params.nboards; ++i) {
+    const board_rec& b = params.boards[i];
+    std::fprintf(f, "# Board %d...\n", i + 1);
+    std::fprintf(f, "\ttype \"%s\"\n", btype_tags[b.type].name);
+    std::fprintf(f, "\tsize %d\n", b.size);
+    std::fprintf(f, "\tirq  %d\n", b.irq);
+    std::fprintf(f, "\tioa  %x\n", b.ioa);
+    std::fprintf(f, "\tdpa  %lx\n\n", static_cast<unsigned long>(b.dpa));
+  }
+  return std::fclose(f);
+}
+
+void print_params() {
+  std::fputs("\nCommon Params...", stdout);
+  std::fputs("\nmode: ", stdout);
+  if (params.mode & MODE_POLL) std::fputs("polling ", stdout);
+  if (params.mode & MODE_INTERRUPT) std::fputs("interrupt ", stdout);
+  std::fputs(params.bus == BUS_AT ? "\nbus : at" : "\nbus : mc", stdout);
+  std::fputs("\nPer Board Params...\n", stdout);
+  for (int i = 0; i < params.nboards; ++i) {
+    const board_rec& b = params.boards[i];
+    std::printf("%d) %s  ", i, config.types[b.type].class_);
+    std::printf("\tioa: %x", b.ioa);
+    std::printf("\tdpa: %lx", static_cast<unsigned long>(b.dpa));
+    std::printf("\tdps: %d", b.size);
+    std::printf("  \tirq: %d\n", b.irq);
+  }
+}
+
+params_rec* init_params(int argc, char** argv) {
+  if (argc < 2) {
+    params.bus = 0;
+  } else {
+    params.bus = (argv[1][0] == 'a' || argv[1][0] == 'A') ? BUS_AT : BUS_MC;
+  }
+  params.nboards = 0;
+  params.mode = 0;
+  return &params;
+}
