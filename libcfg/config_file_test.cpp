@@ -1,17 +1,13 @@
 #include <string>
-#include <vector>
-
-using namespace std::string_literals;
 
 #include "libcfg/file_test_util.h"
+
+using namespace std::string_literals;
 
 namespace {
 
 using cfg_test = file_test;
-
-std::vector<std::int32_t> values_of(const value_list& l) {
-  return {l.values.begin(), l.values.begin() + l.count};
-}
+const std::string w = "load_config: WARNING - ";
 
 std::string numbers(int from, int to) {
   std::string s;
@@ -26,52 +22,38 @@ std::string types(int n) {
 }
 
 TEST_F(cfg_test, ReadsDefaultsAndTypeBlocks) {
-  const std::string out = load_cfg(
-      "# catalog\nmode p\ncopy \"(c) notice\"\npkg kdzdriver\n"
-      "sizes 8\nsizes 16 32\nirqs 3 4\nioas-primary 300 2A8\nbus at\ncan_dce yes\nnum_waits 3\n"
-      "type \"Board Sixteen Port X\"\nclass \"Sixteen port intelligent\"\ncp_name cpx\n"
-      "t_code 65546\nsizes 64\nnum_ports 16\nirqs\n"
-      "type small\nclass\nextended_mem y\nmode i\n"
-      "type small\nclass Eight\ncan_dce Y\nbus MC\nnum_ports 8\n");
-  EXPECT_EQ(out, "");
+  EXPECT_EQ(load_cfg("# catalog\nmode p\ncopy \"(c) notice\"\npkg kdzdriver\nsizes 8\nsizes 16 32\n"
+                     "irqs 3 4\nioas-primary 300 2A8\nbus at\ncan_dce yes\nnum_waits 3\n"
+                     "type \"Board Sixteen Port X\"\nclass \"Sixteen port intelligent\"\n"
+                     "cp_name cpx\nt_code 65546\nsizes 64\nnum_ports 16\nirqs\n"
+                     "type small\nclass\nextended_mem y\nmode i\n"
+                     "type small\nclass Eight\ncan_dce Y\nbus MC\nnum_ports 8\nioas-extras 0x1\n"),
+            "");
   EXPECT_EQ(config.modes, 3);
   EXPECT_STREQ(config.copy, "(c) notice");
   EXPECT_STREQ(config.pkg, "kdzdriv");
-  EXPECT_EQ(values_of(def.sizes), (std::vector<std::int32_t>{8, 16, 32}));
+  EXPECT_EQ(dump(def), "|||0 2 3 1| 8 16 32| 3 4| 300 2a8|");
   ASSERT_EQ(config.ntypes, 3);
   EXPECT_EQ(config.nclasses, 2);
-  const btype_rec& t0 = config.types[0];
-  EXPECT_STREQ(t0.name, "Board Sixteen P");
-  EXPECT_STREQ(t0.class_, "Sixteen port intell");
-  EXPECT_STREQ(t0.cp_name, "cpx");
-  EXPECT_EQ(t0.t_code, 10);
-  EXPECT_EQ(values_of(t0.sizes), std::vector<std::int32_t>{64});
-  EXPECT_EQ(t0.irqs.count, 0);
-  EXPECT_EQ(values_of(t0.ioas_primary), (std::vector<std::int32_t>{0x300, 0x2a8}));
-  EXPECT_EQ(t0.attr, ATTR_DCE | ATTR_16PORT);
-  EXPECT_EQ(t0.num_waits, 3);
-  EXPECT_EQ(t0.bus, BUS_AT);
-  EXPECT_EQ(values_of(config.types[1].sizes), (std::vector<std::int32_t>{8, 16, 32}));
-  EXPECT_EQ(values_of(config.types[1].irqs), (std::vector<std::int32_t>{3, 4}));
-  EXPECT_EQ(config.types[1].attr, ATTR_EXTMEM | ATTR_DCE);
-  EXPECT_EQ(config.types[2].attr, 0);
-  EXPECT_EQ(config.types[2].bus, BUS_MC);
-  const int shows[] = {1, 2, 1, 0};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(bclass_menu[i].show, shows[i]) << i;
+  const char* dumps[] = {"Board Sixteen P|Sixteen port intell|cpx|10 6 3 1| 64|| 300 2a8|",
+                         "small|||0 3 3 1| 8 16 32| 3 4| 300 2a8|",
+                         "small|Eight||0 0 3 2| 8 16 32| 3 4| 300 2a8| 0"};
+  const int shows[] = {1, 2, 1};
   for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(dump(config.types[i]), dumps[i]);
+    EXPECT_EQ(bclass_menu[i].show, shows[i]);
+    // The tables point into the type records.
     EXPECT_EQ(btype_tags[i].name, config.types[i].name);
     EXPECT_EQ(btype_tags[i].code, i);
     EXPECT_EQ(bclass_menu[i].label, config.types[i].class_);
   }
   EXPECT_EQ(btype_tags[3].name, null);
-  EXPECT_EQ(search(btype_tags.data(), "small"), 1);
+  EXPECT_EQ(bclass_menu[3].show, 0);
 }
 
 TEST_F(cfg_test, WarnsAndGoesOn) {
-  const std::string w = "load_config: WARNING - ";
   const struct {
-    std::string text;
-    std::string out;
+    std::string text, out;
   } cases[] = {
       {"speed 9600\nmode x p Y\n", w + "unknown parameter: speed.\n" + w +
                                        "invalid driver mode: Y.\n" + w +
@@ -97,27 +79,22 @@ TEST_F(cfg_test, WarnsAndGoesOn) {
            "too many board types: x.\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(load_cfg(c.text), c.out) << c.text;
-  EXPECT_EQ(config.ntypes, 13);
-  EXPECT_EQ(config.types[12].irqs.count, 0);
-  EXPECT_EQ(config.types[12].bus, 0);
 }
 
 TEST_F(cfg_test, NeverStoresBeyondCapacity) {
   load_cfg(types(20) + "sizes" + numbers(1, 40) + "\n");
   ASSERT_EQ(config.ntypes, MAX_TYPES);
-  EXPECT_EQ(config.nclasses, 13);
+  EXPECT_EQ(config.nclasses, MAX_TYPES);
   EXPECT_EQ(btype_tags[MAX_TYPES].name, null);
   EXPECT_EQ(bclass_menu[MAX_TYPES].show, 0);
-  EXPECT_STREQ(config.types[MAX_TYPES].name, "");
-  EXPECT_EQ(config.types[12].sizes.count, 0);  // the list line fell into a refused block
+  EXPECT_EQ(dump(config.types[MAX_TYPES]), "|||0 0 0 0||||");
+  EXPECT_EQ(dump(config.types[12]), "t12|c||0 0 0 0||||");
 
   load_cfg("type a\nsizes" + numbers(1, 40) + "\n");
-  EXPECT_EQ(config.types[0].sizes.count, MAX_VALUES);
-  EXPECT_EQ(config.types[0].sizes.values[15], 16);
+  EXPECT_EQ(dump(config.types[0].sizes, " %d"), numbers(1, 16));
 }
 
 TEST_F(cfg_test, SurvivesHostileBytes) {
-  const std::string w = "load_config: WARNING - ";
   std::string bytes;
   for (int i = 0; i < 40000; ++i) bytes += static_cast<char>(i * 7919 % 256);
   const std::string inputs[] = {
@@ -126,15 +103,12 @@ TEST_F(cfg_test, SurvivesHostileBytes) {
       "type a\0b\nclass c\0d\ncopy \""s + std::string(10000, 'q'),
   };
   for (const auto& text : inputs) {
-    const std::string out = load_cfg(text);
-    for (std::size_t at = 0; at < out.size(); at = out.find('\n', at) + 1) {
-      ASSERT_EQ(out.compare(at, w.size(), w), 0) << "output: " << out.substr(at, 40);
-    }
+    EXPECT_TRUE(only_warnings(load_cfg(text), w));
     EXPECT_LE(config.ntypes, MAX_TYPES);
   }
   EXPECT_STREQ(config.types[0].name, "a");
   EXPECT_STREQ(config.types[0].class_, "c");
-  EXPECT_EQ(std::string(config.copy), std::string(249, 'q'));
+  EXPECT_EQ(config.copy, std::string(249, 'q'));  // the first piece of the long line
 }
 
 TEST_F(cfg_test, ReportsMissingCatalog) {
