@@ -62,7 +62,8 @@ TEST(Dialogues, GoldenTranscripts) {
   ASSERT_FALSE(cases.empty());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.filename().string());
-    const fs::path dir = fs::temp_directory_path() / ("editpar_" + c.filename().string());
+    const fs::path dir = fs::temp_directory_path() /
+                         ("editpar_" + std::to_string(getpid()) + "_" + c.filename().string());
     fs::remove_all(dir);
     fs::create_directories(dir);
     for (const char* f : {"cfg", "par"}) {

@@ -33,7 +33,7 @@ bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& p
 }
 
 TEST(Terminal, AddsBoardAndSaves) {
-  const fs::path dir = fs::temp_directory_path() / "editpar_pty";
+  const fs::path dir = fs::temp_directory_path() / ("editpar_pty_" + std::to_string(getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
