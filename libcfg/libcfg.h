@@ -199,3 +199,20 @@ void switch_mode();
 
 int edit_params();
 int check_params();
+
+// Rules of a board set, kept apart from the editor's messages so that a checker of "par"
+// applies the very same ones.
+
+// Index of the first value of `list` equal to `value`, or -1.
+int list_index(const value_list* list, std::int32_t value);
+// The I/O addresses a type accepts: its primary ones, then its extras; the first 16.
+value_list ioa_choices(const value_list* primary, const value_list* extras);
+// Whether the class menu offers `type` once the bus is set to `bus`.
+bool class_on_bus(const btype_rec* type, int bus);
+// What is wrong with a dual-port address for a type's attributes and a size in Kbytes.
+enum dp_fault { DP_OK, DP_ABOVE_1MB, DP_OFF_BOUNDARY };
+dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size);
+// The first interrupt-sharing rule that `set` breaks (none in poll mode); board types are
+// looked up in `config`.
+enum irq_fault { IRQ_OK, IRQ_EISA_SHARED, IRQ_MIXED };
+irq_fault irq_rule_broken(const params_rec* set);

@@ -1,0 +1,31 @@
+// The editor's main loop and the interrupt-sharing check that guards its end.
+#include "libcfg/editor.h"
+
+int edit_params() {
+  // The mode rows are offered only when the catalog allows both modes.
+  const bool both = config.modes == (MODE_INTERRUPT | MODE_POLL);
+  main_menu[0].show = both && params.mode != MODE_INTERRUPT ? 1 : 2;
+  main_menu[1].show = both && params.mode == MODE_INTERRUPT ? 1 : 2;
+  for (;;) {
+    const int row = selection(main_menu.data());
+    if (row < 0) {
+      if (check_params()) return 1;
+    } else {
+      main_menu[row].action();
+    }
+  }
+}
+
+int check_params() {
+  switch (irq_rule_broken(&params)) {
+    case IRQ_OK:
+      return 1;
+    case IRQ_EISA_SHARED:
+      std::fputs("\nEISA and ISA boards cannot share IRQ's.\n", ed_out);
+      return 0;
+    case IRQ_MIXED:
+      std::fputs("\nIRQ's must be all the same or all different.\n", ed_out);
+      return 0;
+  }
+  return 0;
+}

@@ -1,0 +1,76 @@
+// One run of editpar on a terminal: every question must be there before an answer is sent.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Reads from the terminal until `prompt` shows after `from`; false after 5 s of silence.
+bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& prompt) {
+  for (;;) {
+    const auto at = seen.find(prompt, from);
+    if (at != std::string::npos) {
+      from = at + prompt.size();
+      return true;
+    }
+    pollfd p{fd, POLLIN, 0};
+    char chunk[512];
+    if (poll(&p, 1, 5000) <= 0) return false;
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    seen.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+TEST(Terminal, AddsBoardAndSaves) {
+  const fs::path dir = fs::temp_directory_path() / ("editpar_pty_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
+                                "irqs 5\nioas-primary 300\n";
+  int fd = -1;
+  const pid_t pid = forkpty(&fd, nullptr, nullptr, nullptr);
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", "at", nullptr);
+    _exit(127);
+  }
+  const struct {
+    const char* prompt;
+    const char* answer;
+  } steps[] = {
+      {"Should the driver poll or be interrupted? (i or p) ", "i\n"},
+      {"Selection (1-5, q to quit): ", "3\n"},
+      {"What memory address is board 1 to use? ", "d0000\n"},
+      {"Ok to add board 1 (y or n): ", "y\n"},
+      {"Selection (1-5, q to quit): ", "q\n"},
+  };
+  std::string seen;
+  std::size_t from = 0;
+  for (const auto& s : steps) {
+    ASSERT_TRUE(wait_for(fd, seen, from, s.prompt)) << s.prompt << " never came; seen:\n" << seen;
+    ASSERT_EQ(write(fd, s.answer, std::strlen(s.answer)), static_cast<ssize_t>(strlen(s.answer)));
+  }
+  int status = -1;
+  waitpid(pid, &status, 0);
+  close(fd);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::ostringstream par;
+  par << std::ifstream(dir / "par").rdbuf();
+  EXPECT_EQ(par.str(),
+            "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
+            "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n\tdpa  d0000\n\n");
+  fs::remove_all(dir);
+}
+
+}  // namespace
