@@ -1,0 +1,70 @@
+// The board editor driven by a fuzzed answer stream over a fixed catalog. The first byte
+// picks the starting set (empty, or three boards in interrupt mode); the run ends when
+// the answers do, or when the user quits with a set that passes the interrupt rules.
+#include <cstring>
+
+#include "fuzz/fuzz_files.h"
+
+namespace {
+
+const char catalog[] =
+    "mode a\npkg kdz\ncopy \"fuzz catalog\"\n"
+    "type xa8\nclass \"X 8 port\"\nt_code 1\nbus at\nsizes 16 32 64\nirqs 3 5 7 9\n"
+    "ioas-primary 300 320 340\nioas-extras 100 108\n"
+    "type xe16\nclass \"X EISA 16\"\nt_code 10\nbus at\nnum_ports 16\ncan_dce yes\n"
+    "sizes 16\nirqs 5 7\nioas-primary 2a0\nextended_mem yes\n"
+    "type xm8\nclass \"X MC 8\"\nt_code 2\nbus mc\nsizes 8 16 32\nirqs 3 4\n"
+    "ioas-primary 1200 1208 1210\n"
+    "type hidden\nt_code 4\nbus at\n";
+
+// What the editor re-flags in the catalog tables; restored before every run.
+std::array<menu_item, TYPE_ROWS> loaded_menu;
+std::uint8_t loaded_nclasses;
+
+void start_set(std::uint8_t pick) {
+  params = {};
+  if (pick % 2 == 0) return;
+  params.bus = BUS_AT;
+  params.mode = MODE_INTERRUPT;
+  params.nboards = 3;
+  params.boards[0] = {0, 16, 5, 0x300, 0xd0000};
+  params.boards[1] = {1, 16, 7, 0x2a0, 0xd4000};
+  params.boards[2] = {0, 32, 9, 0x320, 0x100000};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  silence_stdout();
+  write_file("cfg", catalog, std::strlen(catalog));
+  if (load_config(fuzz_prog().c_str(), "cfg") == nullptr) std::abort();
+  loaded_menu = bclass_menu;
+  loaded_nclasses = config.nclasses;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  bclass_menu = loaded_menu;
+  config.nclasses = loaded_nclasses;
+  start_set(data[0]);
+  const int start = params.nboards;
+  file_ptr in(fmemopen(const_cast<std::uint8_t*>(data + 1), size - 1, "r"));
+  file_ptr out(std::fopen("/dev/null", "w"));
+  if (in == nullptr || out == nullptr) std::abort();
+  editor_io(in.get(), out.get());
+  bool quit = false;
+  try {
+    if (params.mode == 0) get_mode();
+    quit = edit_params() == 1;
+  } catch (const end_of_input&) {
+  }
+  editor_io(stdin, stdout);
+  // The editor never goes past its limit, and every board names a loaded type.
+  if (params.nboards < 0 || params.nboards > std::max(start, EDIT_MAX_BOARDS)) __builtin_trap();
+  for (int i = 0; i < params.nboards; ++i) {
+    if (params.boards[i].type >= config.ntypes) __builtin_trap();
+  }
+  if (quit && irq_rule_broken(&params) != IRQ_OK) __builtin_trap();
+  return 0;
+}
