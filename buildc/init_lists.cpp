@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "buildc/buildc.h"
+#include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
 const char init_format[] = "%c%01d%c:23:%s:/etc/getty tty%c%01d%c 9600\n";
@@ -19,26 +20,21 @@ int ports_of(int board) {
   return (type_of(board).attr & ATTR_16PORT) ? 16 : 8;
 }
 
-void write_init_line(std::FILE* f, char letter, int board, int port, int index) {
+void write_init_line(out_file& f, char letter, int board, int port, int index) {
   const char c = port_name[port];
-  std::fprintf(f, init_format, letter, board, c, enabled[index] ? "respawn" : "off", letter, board,
-               c);
+  f.print(init_format, letter, board, c, enabled[index] ? "respawn" : "off", letter, board, c);
 }
 
 // The lower and upper line of every port of DCE-capable boards whose flag equals `want`.
 void build_list(const char* prog, const char* func, const char* path, std::uint8_t want) {
-  file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, func, path);
-    return;
-  }
+  out_file f(prog, func, path);
+  if (!f.is_open()) return;
   for (int b = 0; b < pp->nboards; ++b) {
     if ((type_of(b).attr & ATTR_DCE) == 0) continue;
     for (int p = 0; p < LIST_PORTS; ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      if (is_dce[lower] == want) std::fprintf(f.get(), "ttya%01d%c\n", b, port_name[p]);
-      if (is_dce[UPPER_GROUP + lower] == want)
-        std::fprintf(f.get(), "ttyA%01d%c\n", b, port_name[p]);
+      if (is_dce[lower] == want) f.print("ttya%01d%c\n", b, port_name[p]);
+      if (is_dce[UPPER_GROUP + lower] == want) f.print("ttyA%01d%c\n", b, port_name[p]);
     }
   }
 }
@@ -46,16 +42,13 @@ void build_list(const char* prog, const char* func, const char* path, std::uint8
 }  // namespace
 
 void build_init(const char* prog, const char* path) {
-  file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, "build_init", path);
-    return;
-  }
+  out_file f(prog, "build_init", path);
+  if (!f.is_open()) return;
   for (int b = 0; b < pp->nboards; ++b) {
     for (int p = 0; p < ports_of(b); ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      write_init_line(f.get(), 'a', b, p, lower);
-      write_init_line(f.get(), 'A', b, p, UPPER_GROUP + lower);
+      write_init_line(f, 'a', b, p, lower);
+      write_init_line(f, 'A', b, p, UPPER_GROUP + lower);
     }
   }
 }

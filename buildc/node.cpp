@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "buildc/buildc.h"
+#include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
 const char node_format[] = "%s\ttty%c%01d%c\tc\t%d\n";
@@ -18,21 +19,21 @@ int ports_of(int board) {
 }
 
 // The tty nodes of one group, board by board.
-void write_tty_pass(std::FILE* f, char letter, int group_base) {
+void write_tty_pass(out_file& f, char letter, int group_base) {
   for (int b = 0; b < pp->nboards; ++b) {
     for (int p = 0; p < ports_of(b); ++p) {
       const int index = group_base + SLOTS_PER_BOARD * b + p;
       const int minor = index + ((p < DCE_PORTS && is_dce[index]) ? DCE_OFFSET : 0);
-      std::fprintf(f, node_format, cp->pkg, letter, b, port_name[p], minor);
+      f.print(node_format, cp->pkg, letter, b, port_name[p], minor);
     }
   }
 }
 
-void write_ttp_pass(std::FILE* f) {
+void write_ttp_pass(out_file& f) {
   for (int b = 0; b < pp->nboards; ++b) {
     for (int p = 0; p < ports_of(b); ++p) {
-      std::fprintf(f, "%s\tttpa%01d%c\tc\t%d\n", cp->pkg, b, port_name[p],
-                   TTP_BASE + SLOTS_PER_BOARD * b + p);
+      f.print("%s\tttpa%01d%c\tc\t%d\n", cp->pkg, b, port_name[p],
+              TTP_BASE + SLOTS_PER_BOARD * b + p);
     }
   }
 }
@@ -40,13 +41,10 @@ void write_ttp_pass(std::FILE* f) {
 }  // namespace
 
 void build_node(const char* prog, const char* path) {
-  file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, "build_node", path);
-    return;
-  }
-  std::fprintf(f.get(), "%s\t%s\tc\t%d\n", cp->pkg, cp->pkg, PACKAGE_MINOR);
-  write_tty_pass(f.get(), 'a', 0);
-  write_ttp_pass(f.get());
-  write_tty_pass(f.get(), 'A', UPPER_GROUP);
+  out_file f(prog, "build_node", path);
+  if (!f.is_open()) return;
+  f.print("%s\t%s\tc\t%d\n", cp->pkg, cp->pkg, PACKAGE_MINOR);
+  write_tty_pass(f, 'a', 0);
+  write_ttp_pass(f);
+  write_tty_pass(f, 'A', UPPER_GROUP);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "buildc/buildc.h"
+#include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
 namespace {
@@ -70,11 +71,8 @@ int interrupt_type(const params_rec& ps) {
 }  // namespace
 
 void build_sdevice(const char* prog, const char* path) {
-  file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, "build_sdevice", path);
-    return;
-  }
+  out_file f(prog, "build_sdevice", path);
+  if (!f.is_open()) return;
   const bool interrupts = pp->mode == MODE_INTERRUPT;
   const int level = interrupts ? INTERRUPT_LEVEL : 0;
   const int itype = interrupts ? interrupt_type(*pp) : 0;
@@ -83,8 +81,8 @@ void build_sdevice(const char* prog, const char* path) {
     const board_rec& b = pp->boards[i];
     const int units = (cp->types[b.type].attr & ATTR_16PORT) ? 16 : 8;
     const unsigned io_end = b.ioa != 0 ? b.ioa + IO_SPAN : 0;
-    std::fprintf(f.get(), "%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n", cp->pkg, units, level, itype,
-                 interrupts ? b.irq : 0, unsigned{b.ioa}, io_end,
-                 static_cast<unsigned long>(t.r[i].start), static_cast<unsigned long>(t.r[i].end));
+    f.print("%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n", cp->pkg, units, level, itype,
+            interrupts ? b.irq : 0, unsigned{b.ioa}, io_end,
+            static_cast<unsigned long>(t.r[i].start), static_cast<unsigned long>(t.r[i].end));
   }
 }

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "buildc/buildc.h"
+#include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
 namespace {
@@ -17,19 +18,19 @@ bool has_16_ports(const board_rec& b) {
 }
 
 // The eight lines that describe logical board `l`.
-void write_block(std::FILE* f, int l, const board_rec& b) {
+void write_block(out_file& f, int l, const board_rec& b) {
   const btype_rec& t = type_of(b);
-  std::fprintf(f,
-               "#define BD_%1d_NAME \"%s\"\n"
-               "#define BD_%1d_DPA 0x%lx\n"
-               "#define BD_%1d_IOA 0x%x\n"
-               "#define BD_%1d_DPS %d\n"
-               "#define BD_%1d_IRQ %d\n"
-               "#define BD_%1d_TYPE %d\n"
-               "#define BD_%1d_ATTR %d\n"
-               "#define BD_%1d_NWAITS %d\n",
-               l, t.name, l, static_cast<unsigned long>(b.dpa), l, unsigned{b.ioa}, l, b.size, l,
-               b.irq, l, t.t_code, l, t.attr, l, t.num_waits);
+  f.print(
+      "#define BD_%1d_NAME \"%s\"\n"
+      "#define BD_%1d_DPA 0x%lx\n"
+      "#define BD_%1d_IOA 0x%x\n"
+      "#define BD_%1d_DPS %d\n"
+      "#define BD_%1d_IRQ %d\n"
+      "#define BD_%1d_TYPE %d\n"
+      "#define BD_%1d_ATTR %d\n"
+      "#define BD_%1d_NWAITS %d\n",
+      l, t.name, l, static_cast<unsigned long>(b.dpa), l, unsigned{b.ioa}, l, b.size, l, b.irq, l,
+      t.t_code, l, t.attr, l, t.num_waits);
 }
 
 int logical_count() {
@@ -41,34 +42,31 @@ int logical_count() {
 }  // namespace
 
 void build_space(const char* prog, const char* path) {
-  file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, "build_space", path);
-    return;
-  }
+  out_file f(prog, "build_space", path);
+  if (!f.is_open()) return;
   const int count = logical_count();
-  std::fprintf(f.get(), "#define KDZ_COPY \"%s\"\n#define NBOARDS %d\n%s%s", cp->copy, count,
-               pp->bus == BUS_MC ? "#define KDZ_BUS KDZ_MC_BUS\n" : "#define KDZ_BUS KDZ_AT_BUS\n",
-               pp->mode == MODE_INTERRUPT ? "#define KDZ_MODE INTERRUPT\n"
-                                          : "#define KDZ_MODE POLL_REQUESTED\n");
+  f.print("#define KDZ_COPY \"%s\"\n#define NBOARDS %d\n%s%s", cp->copy, count,
+          pp->bus == BUS_MC ? "#define KDZ_BUS KDZ_MC_BUS\n" : "#define KDZ_BUS KDZ_AT_BUS\n",
+          pp->mode == MODE_INTERRUPT ? "#define KDZ_MODE INTERRUPT\n"
+                                     : "#define KDZ_MODE POLL_REQUESTED\n");
   int l = 0;
   int p = 0;
   for (; p < pp->nboards; ++p) {
     const board_rec& b = pp->boards[p];
-    write_block(f.get(), l, b);
-    std::fprintf(f.get(), "#define BD_%1dA_INDEX %d\n", p, l);
+    write_block(f, l, b);
+    f.print("#define BD_%1dA_INDEX %d\n", p, l);
     if (has_16_ports(b)) {
-      std::fprintf(f.get(), "#define BD_%1dB_INDEX %d\n", p, l + 1);
-      write_block(f.get(), l + 1, b);
+      f.print("#define BD_%1dB_INDEX %d\n", p, l + 1);
+      write_block(f, l + 1, b);
       l += 2;
     } else {
-      std::fprintf(f.get(), "#define BD_%1dB_INDEX %d\n", p, l);
+      f.print("#define BD_%1dB_INDEX %d\n", p, l);
       l += 1;
     }
   }
   // The driver expects eight index pairs; the missing ones are counted by logical board
   // but numbered by physical board.
   for (; l < LOGICAL_SLOTS; ++p, ++l) {
-    std::fprintf(f.get(), "#define BD_%1dA_INDEX -1\n#define BD_%1dB_INDEX -1\n", p, p);
+    f.print("#define BD_%1dA_INDEX -1\n#define BD_%1dB_INDEX -1\n", p, p);
   }
 }
