@@ -3,6 +3,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "libcfg/libcfg.h"
@@ -11,10 +13,21 @@
 // make_path finds every file there.
 inline const std::string& fuzz_dir() {
   static const std::string dir = [] {
-    char tmpl[] = "/tmp/kdzfuzz.XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) std::abort();
+    // Shared memory when the host has it: the targets write and read files on every input.
+    char tmpl[] = "/dev/shm/kdzfuzz.XXXXXX";
+    if (mkdtemp(tmpl) == nullptr) {
+      std::memcpy(tmpl, "/tmp/kdzfuzz.XXXXXX", sizeof "/tmp/kdzfuzz.XXXXXX");
+      if (mkdtemp(tmpl) == nullptr) std::abort();
+    }
     return std::string(tmpl);
   }();
+  // Removed when the fuzzer exits.
+  static const struct cleanup {
+    ~cleanup() {
+      std::error_code ec;
+      std::filesystem::remove_all(dir, ec);
+    }
+  } at_exit;
   return dir;
 }
 

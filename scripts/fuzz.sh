@@ -23,5 +23,7 @@ for t in "${targets[@]}"; do
     echo "fuzz_$t FAILED: reproducer in build-fuzz/artifacts/$t/" >&2
     exit 1
   fi
-  grep -E '^stat::number_of_executed_units' "build-fuzz/fuzz_$t.log" || true
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "build-fuzz/fuzz_$t.log")
+  echo "fuzz_$t: ${runs:-0} executions, no finding"
+  echo "$(date -u +%FT%TZ) $t ${runs:-0}" >>build-fuzz/executions.log
 done

@@ -1,0 +1,73 @@
+// Port numbering and the state carried over from the previous "Init" and "dces".
+#include <cstdio>
+#include <cstring>
+
+#include "buildc/buildc.h"
+#include "libcfg/libcfg.h"
+
+const char* const port_name = "0123456789abcdef";
+std::array<std::uint8_t, PORT_SLOTS> enabled;
+std::array<std::uint8_t, PORT_SLOTS> is_dce;
+
+namespace {
+
+constexpr int LINE_SIZE = 256;  // a line of at most 255 characters, as fgets gives it
+
+// A port character is a decimal digit or, taken as a lower-case hex letter, code - 87.
+int port_value(unsigned char c) {
+  return (c >= '0' && c <= '9') ? c - '0' : c - 87;
+}
+
+// True when positions first to first + 2 of the line all hold identifier characters.
+bool has_identifier(const char* line, std::size_t first) {
+  const std::size_t len = std::strlen(line);
+  for (std::size_t i = first; i < first + 3; ++i) {
+    if (i >= len || line[i] == '\n') return false;
+  }
+  return true;
+}
+
+// Sets flags[index] for the identifier at `first`, unless it is incomplete or its index
+// falls outside the table.
+void mark(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* line, std::size_t first) {
+  if (!has_identifier(line, first)) return;
+  const auto* id = reinterpret_cast<const unsigned char*>(line + first);
+  const int index = port_index(id[0], id[1], id[2]);
+  if (index >= 0) flags[index] = 1;
+}
+
+bool is_respawn_line(const char* line) {
+  return std::strlen(line) >= 14 && std::memcmp(line + 7, "respawn", 7) == 0;
+}
+
+bool is_tty_line(const char* line) {
+  return std::strncmp(line, "tty", 3) == 0;
+}
+
+// Clears `flags`, then marks the identifier at `first` of every line that `matches`.
+void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
+                bool (*matches)(const char*), std::size_t first) {
+  flags.fill(0);
+  file_ptr f(std::fopen(path, "r"));
+  if (!f) return;
+  char line[LINE_SIZE];
+  while (std::fgets(line, sizeof line, f.get()) != nullptr) {
+    if (matches(line)) mark(flags, line, first);
+  }
+}
+
+}  // namespace
+
+int port_index(unsigned char group, unsigned char board, unsigned char port) {
+  const int index =
+      (group == 'A' ? UPPER_GROUP : 0) + SLOTS_PER_BOARD * (board - '0') + port_value(port);
+  return (index >= 0 && index < PORT_SLOTS) ? index : -1;
+}
+
+void load_init(const char* /*prog*/, const char* path) {
+  load_flags(enabled, path, is_respawn_line, 0);
+}
+
+void load_dces(const char* /*prog*/, const char* path) {
+  load_flags(is_dce, path, is_tty_line, 3);
+}

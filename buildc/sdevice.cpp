@@ -1,0 +1,88 @@
+// The System file: one line per board for the driver-installation kit, with the boards'
+// dual-port windows merged into a short list of memory ranges.
+#include <cstdint>
+#include <cstdio>
+
+#include "buildc/buildc.h"
+#include "buildc/out_file.h"
+#include "libcfg/libcfg.h"
+
+namespace {
+
+constexpr int INTERRUPT_LEVEL = 5;
+constexpr int IRQ_SHARED = 2, IRQ_SEPARATE = 1;
+constexpr int IO_SPAN = 7;  // a board occupies eight I/O addresses
+
+struct range {
+  std::uint32_t start;
+  std::uint32_t end;
+};
+
+// Up to one range per board; entries are appended and cleared, never moved.
+struct range_table {
+  std::array<range, MAX_BOARDS> r;
+  int count;
+};
+
+// A board's dual-port window, inclusive; a board without an address has 0 to 0.
+range window_of(const board_rec& b) {
+  if (b.dpa == 0) return {0, 0};
+  return {b.dpa, b.dpa + std::uint32_t{b.size} * 1024u - 1u};
+}
+
+bool shares_address(const range& w, const range& k) {
+  return w.end >= k.start && w.start <= k.end;
+}
+
+// Widens the first range that the window touches, or appends the window as a new range;
+// later ranges that lie wholly inside the window itself are cleared.
+void merge_window(range_table& t, const range& w) {
+  int k = 0;
+  while (k < t.count && !shares_address(w, t.r[k])) ++k;
+  if (k == t.count) {
+    t.r[t.count++] = w;
+    return;
+  }
+  if (w.start < t.r[k].start) t.r[k].start = w.start;
+  if (w.end > t.r[k].end) t.r[k].end = w.end;
+  for (int j = k + 1; j < t.count; ++j) {
+    if (w.end >= t.r[j].end && w.start <= t.r[j].start) t.r[j] = {0, 0};
+  }
+}
+
+range_table merge_windows(const params_rec& ps) {
+  range_table t{};
+  t.r[0] = window_of(ps.boards[0]);
+  t.count = 1;
+  for (int i = 1; i < ps.nboards; ++i) merge_window(t, window_of(ps.boards[i]));
+  for (int i = t.count; i < ps.nboards; ++i) t.r[i] = {0, 0};
+  return t;
+}
+
+// Interrupt type: shared when every board uses board 0's line.
+int interrupt_type(const params_rec& ps) {
+  int same = ps.nboards > 0 ? 1 : 0;
+  for (int i = 1; i < ps.nboards; ++i) {
+    if (ps.boards[i].irq == ps.boards[0].irq) ++same;
+  }
+  return same == ps.nboards ? IRQ_SHARED : IRQ_SEPARATE;
+}
+
+}  // namespace
+
+void build_sdevice(const char* prog, const char* path) {
+  out_file f(prog, "build_sdevice", path);
+  if (!f.is_open()) return;
+  const bool interrupts = pp->mode == MODE_INTERRUPT;
+  const int level = interrupts ? INTERRUPT_LEVEL : 0;
+  const int itype = interrupts ? interrupt_type(*pp) : 0;
+  const range_table t = merge_windows(*pp);
+  for (int i = 0; i < pp->nboards; ++i) {
+    const board_rec& b = pp->boards[i];
+    const int units = (cp->types[b.type].attr & ATTR_16PORT) ? 16 : 8;
+    const unsigned io_end = b.ioa != 0 ? b.ioa + IO_SPAN : 0;
+    f.print("%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n", cp->pkg, units, level, itype,
+            interrupts ? b.irq : 0, unsigned{b.ioa}, io_end,
+            static_cast<unsigned long>(t.r[i].start), static_cast<unsigned long>(t.r[i].end));
+  }
+}

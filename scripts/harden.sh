@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The checks that keep bad input from crashing, overrunning, leaking or hanging:
+# the whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz
+# target for a bounded time, clang-tidy, cppcheck, and valgrind on a generator run and an
+# editor dialogue. Any report fails the script. FUZZ_SECONDS sets the time per fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+echo "== sanitizer build and tests (clang, ASan + UBSan)"
+CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_SANITIZE=ON >/dev/null
+cmake --build build-san -j"$(nproc)"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-san --output-on-failure -j"$(nproc)"
+
+echo "== fuzzing, ${FUZZ_SECONDS:-30}s per target"
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+
+sources=$(git ls-files 'libcfg/*.cpp' 'buildc/*.cpp' 'editpar/*.cpp' | grep -v '_test\.cpp$')
+
+echo "== clang-tidy"
+# shellcheck disable=SC2086
+clang-tidy --quiet -p build-san $sources
+
+echo "== cppcheck"
+# shellcheck disable=SC2086
+cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++20 --library=posix \
+  --enable=warning,performance,portability --suppress=missingIncludeSystem -I. $sources
+
+echo "== valgrind: a generator run and an editor dialogue"
+bash scripts/valgrind.sh build
+echo "hardening checks passed"
