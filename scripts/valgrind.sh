@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the generator on the sample and the editor through a whole dialogue under
+# valgrind; any memory error or definite leak fails. Usage: scripts/valgrind.sh [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+vg=(valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite)
+
+cp "$build/bin/buildc" sample/cfg sample/par "$work/"
+(cd "$work" && "${vg[@]}" ./buildc >/dev/null)
+(cd "$work" && "${vg[@]}" ./buildc >/dev/null)  # again, reading back Init and dces
+
+dialogue=$PWD/tests/editpar/add_to_limit
+rm -f "$work/par"
+cp "$build/bin/editpar" "$dialogue/cfg" "$work/"
+# shellcheck disable=SC2046
+(cd "$work" && "${vg[@]}" ./editpar $(cat "$dialogue/args") <"$dialogue/answers" >/dev/null)
+cmp "$work/par" "$dialogue/par.out"
+echo "valgrind: clean"
