@@ -228,3 +228,7 @@ dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size);
 // that break it, the lower first.
 enum irq_fault { IRQ_OK, IRQ_EISA_SHARED, IRQ_MIXED };
 irq_fault irq_rule_broken(const params_rec* set, int* pair = nullptr);
+
+// Checks `params` against `config` with the rules above and writes one line per finding
+// to `out`; returns the number of findings.
+int check_set(std::FILE* out);
