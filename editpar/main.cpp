@@ -9,6 +9,7 @@ namespace {
 constexpr char usage[] =
     "usage: editpar [at|mc]   create or edit \"par\" interactively\n"
     "       editpar -l        list the catalog and the parameters\n"
+    "       editpar -c        check the parameters against the catalog\n"
     "       editpar -h        print this text\n";
 
 // Whether "par" is absent: only then is a fresh set started.
@@ -24,6 +25,12 @@ int list(const char* prog) {
   print_config();
   print_params();
   return 0;
+}
+
+// Findings on standard output; "par" is only read.
+int check(const char* prog) {
+  if (load_params(prog) == nullptr) return 2;
+  return check_set(stdout) == 0 ? 0 : 1;
 }
 
 int edit(const char* prog, int argc, char** argv) {
@@ -54,10 +61,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool list_only = std::strcmp(first, "-l") == 0;
-  if (first[0] == '-' && !list_only) {
+  const bool check_only = std::strcmp(first, "-c") == 0;
+  if (first[0] == '-' && !list_only && !check_only) {
     std::fputs(usage, stderr);
     return 2;
   }
-  if (load_config(prog, "cfg") == nullptr) return 1;
+  if (load_config(prog, "cfg") == nullptr) return check_only ? 2 : 1;
+  if (check_only) return check(prog);
   return list_only ? list(prog) : edit(prog, argc, argv);
 }

@@ -76,7 +76,7 @@ void print_summary(int n, const btype_rec& type, const board_rec& b) {
 }  // namespace
 
 void add_board() {
-  if (params.nboards >= EDIT_MAX_BOARDS) {
+  if (too_many_boards(params.nboards + 1)) {
     std::fprintf(ed_out, "Cannot configure more than %d boards\n", EDIT_MAX_BOARDS);
     return;
   }
@@ -92,7 +92,7 @@ void add_board() {
   b.type = static_cast<std::uint16_t>(t);
   b.ioa = get_ioa(n, &type.ioas_primary, &type.ioas_extras);
   b.size = get_mem_size(n, &type.sizes);
-  if (params.bus == BUS_MC && b.ioa != 0) b.size = 16;
+  if (const std::uint16_t forced = forced_size(params.bus, b.ioa)) b.size = forced;
   b.dpa = get_dp_addr(n, &type);
   b.irq = params.mode == MODE_INTERRUPT ? get_irq(n, &type.irqs) : 0;
   print_summary(n, type, b);

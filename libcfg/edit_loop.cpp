@@ -3,7 +3,7 @@
 
 int edit_params() {
   // The mode rows are offered only when the catalog allows both modes.
-  const bool both = config.modes == (MODE_INTERRUPT | MODE_POLL);
+  const bool both = mode_can_change(config.modes);
   main_menu[0].show = both && params.mode != MODE_INTERRUPT ? 1 : 2;
   main_menu[1].show = both && params.mode == MODE_INTERRUPT ? 1 : 2;
   for (;;) {

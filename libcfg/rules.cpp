@@ -20,8 +20,28 @@ value_list ioa_choices(const value_list* primary, const value_list* extras) {
   return choices;
 }
 
+bool type_on_bus(const btype_rec* type, int bus) {
+  return type->bus == bus;
+}
+
 bool class_on_bus(const btype_rec* type, int bus) {
-  return type->bus == bus && type->class_[0] != '\0';
+  return type_on_bus(type, bus) && type->class_[0] != '\0';
+}
+
+bool mode_allowed(int mode, int modes) {
+  return (mode == MODE_INTERRUPT || mode == MODE_POLL) && (modes & mode) != 0;
+}
+
+bool mode_can_change(int modes) {
+  return mode_allowed(MODE_INTERRUPT, modes) && mode_allowed(MODE_POLL, modes);
+}
+
+bool too_many_boards(int nboards) {
+  return nboards > EDIT_MAX_BOARDS;
+}
+
+std::uint16_t forced_size(int bus, std::uint16_t ioa) {
+  return bus == BUS_MC && ioa != 0 ? 16 : 0;
 }
 
 dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size) {
@@ -38,16 +58,25 @@ bool is_eisa(const board_rec& b) {
   return config.types[b.type].t_code == EISA_T_CODE;
 }
 
+// Tells the two boards of the offending pair, the lower index first.
+irq_fault broken_by(irq_fault fault, int i, int j, int* pair) {
+  if (pair != nullptr) {
+    pair[0] = std::min(i, j);
+    pair[1] = std::max(i, j);
+  }
+  return fault;
+}
+
 }  // namespace
 
-irq_fault irq_rule_broken(const params_rec* set) {
+irq_fault irq_rule_broken(const params_rec* set, int* pair) {
   if (set->mode == MODE_POLL) return IRQ_OK;
   const int n = std::min<int>(set->nboards, MAX_BOARDS);
   const auto& b = set->boards;
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
       if (i != j && is_eisa(b[i]) && !is_eisa(b[j]) && b[i].irq == b[j].irq) {
-        return IRQ_EISA_SHARED;
+        return broken_by(IRQ_EISA_SHARED, i, j, pair);
       }
     }
   }
@@ -56,7 +85,7 @@ irq_fault irq_rule_broken(const params_rec* set) {
   if (all_same) return IRQ_OK;
   for (int i = 0; i < n; ++i) {
     for (int j = i + 1; j < n; ++j) {
-      if (b[i].irq == b[j].irq) return IRQ_MIXED;
+      if (b[i].irq == b[j].irq) return broken_by(IRQ_MIXED, i, j, pair);
     }
   }
   return IRQ_OK;

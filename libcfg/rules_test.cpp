@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
 #include "libcfg/libcfg.h"
@@ -17,23 +18,26 @@ TEST(IrqRuleBroken, FirstRuleBrokenOnly) {
     std::uint8_t mode;
     std::vector<board> boards;
     irq_fault fault;
+    std::array<int, 2> pair;  // the first offending boards, {-1, -1} when none
   } cases[] = {
-      {1, {}, IRQ_OK},
-      {1, {{0, 5}, {0, 5}, {0, 5}}, IRQ_OK},
-      {1, {{0, 5}, {0, 7}, {0, 9}}, IRQ_OK},
-      {1, {{0, 5}, {0, 5}, {0, 7}}, IRQ_MIXED},
-      {0, {{0, 7}, {0, 5}, {0, 5}}, IRQ_MIXED},
-      {2, {{0, 5}, {1, 5}, {0, 7}}, IRQ_OK},
-      {1, {{0, 5}, {1, 5}}, IRQ_EISA_SHARED},
-      {1, {{1, 5}, {1, 5}}, IRQ_OK},
-      {1, {{1, 11}, {0, 5}, {0, 5}}, IRQ_MIXED},
-      {1, {{0, 5}, {0, 7}, {1, 7}}, IRQ_EISA_SHARED},  // breaks both: the first one counts
+      {1, {}, IRQ_OK, {-1, -1}},
+      {1, {{0, 5}, {0, 5}, {0, 5}}, IRQ_OK, {-1, -1}},
+      {1, {{0, 5}, {0, 7}, {0, 9}}, IRQ_OK, {-1, -1}},
+      {1, {{0, 5}, {0, 5}, {0, 7}}, IRQ_MIXED, {0, 1}},
+      {0, {{0, 7}, {0, 5}, {0, 5}}, IRQ_MIXED, {1, 2}},
+      {2, {{0, 5}, {1, 5}, {0, 7}}, IRQ_OK, {-1, -1}},
+      {1, {{0, 5}, {1, 5}}, IRQ_EISA_SHARED, {0, 1}},
+      {1, {{1, 5}, {1, 5}}, IRQ_OK, {-1, -1}},
+      {1, {{1, 11}, {0, 5}, {0, 5}}, IRQ_MIXED, {1, 2}},
+      {1, {{0, 5}, {0, 7}, {1, 7}}, IRQ_EISA_SHARED, {1, 2}},  // breaks both: the first counts
   };
   for (const auto& c : cases) {
     params = {};
     params.mode = c.mode;
     for (const board& b : c.boards) params.boards[params.nboards++] = {b.type, 16, b.irq, 0, 0};
-    EXPECT_EQ(irq_rule_broken(&params), c.fault) << "case " << &c - cases;
+    std::array<int, 2> pair = {-1, -1};
+    EXPECT_EQ(irq_rule_broken(&params, pair.data()), c.fault) << "case " << &c - cases;
+    EXPECT_EQ(pair, c.pair) << "case " << &c - cases;
   }
   params = {};
   config = {};

@@ -91,7 +91,7 @@ std::uint32_t get_dp_addr(int board, const btype_rec* type) {
 }
 
 void get_mode() {
-  if (config.modes != (MODE_INTERRUPT | MODE_POLL)) {
+  if (!mode_can_change(config.modes)) {
     params.mode = config.modes;
     return;
   }

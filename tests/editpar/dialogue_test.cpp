@@ -3,7 +3,7 @@
 // A folder holds "cfg", optionally "par" and "args" (the arguments, one line), the
 // answers in "answers", and what must result: "out" (standard output), "err" (standard
 // error, empty when absent), "status" (0 when absent) and "par.out" (the written "par";
-// when absent, "par" must be as it was, or still absent).
+// when absent, "par" must be as it was, or still absent); no other file may appear.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -76,6 +76,10 @@ TEST(Dialogues, GoldenTranscripts) {
     const fs::path want = fs::exists(c / "par.out") ? c / "par.out" : c / "par";
     EXPECT_EQ(fs::exists(dir / "par"), fs::exists(want));
     EXPECT_EQ(slurp(dir / "par"), slurp(want));
+    for (const auto& e : fs::directory_iterator(dir)) {  // "par" is the only file it writes
+      const std::string name = e.path().filename().string();
+      EXPECT_TRUE(name == "cfg" || name == "par" || name == ".out" || name == ".err") << name;
+    }
     fs::remove_all(dir);
   }
 }
