@@ -111,7 +111,7 @@ void mod_board() {
     return;
   }
   const int number = which_board("modify");
-  if (number < 0) return;
+  if (number < 1) return;  // quit, or no boards
   const int n = number - 1;
   board_rec& b = params.boards[n];
   const btype_rec& type = config.types[b.type];
@@ -143,7 +143,7 @@ void mod_board() {
 
 void del_board() {
   const int number = which_board("delete");
-  if (number < 0) return;
+  if (number < 1) return;  // quit, or no boards
   for (int i = number; i < params.nboards; ++i) params.boards[i - 1] = params.boards[i];
   --params.nboards;
 }
