@@ -1,5 +1,5 @@
-// A whole parameter file "par" against a fixed catalog: loaded, checked, then written
-// and read back, which must give the same set.
+// A whole parameter file "par" against a fixed catalog: loaded, listed, checked against
+// the catalog, then written and read back, which must give the same set.
 #include <cstring>
 
 #include "fuzz/fuzz_files.h"
@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (params.boards[i].type >= config.ntypes) __builtin_trap();
   }
   print_params();
+  check_set(stdout);  // standard output goes to /dev/null here
   const params_rec loaded = params;
   if (save_params(prog.c_str()) != 0) __builtin_trap();
   if (load_params(prog.c_str()) != &params || !same_set(loaded, params)) __builtin_trap();
