@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test. CI runs exactly this.
+# Builds everything and runs every test, then the hardening checks (sanitizers, fuzzers,
+# clang-tidy, cppcheck, valgrind). CI runs exactly this.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+bash scripts/harden.sh
