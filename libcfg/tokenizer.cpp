@@ -88,7 +88,8 @@ std::int32_t read_decimal(const char* text) {
   unsigned long magnitude = 0;
   for (; *s >= '0' && *s <= '9'; ++s) {
     const unsigned long digit = static_cast<unsigned long>(*s - '0');
-    if (magnitude > (limit - digit) / 10) {
+    // Below a tenth of the limit, one more digit always fits.
+    if (magnitude >= limit / 10 && magnitude > (limit - digit) / 10) {
       magnitude = limit;
       break;
     }
