@@ -20,7 +20,8 @@ constexpr std::array<char, 200> make_pairs() {
 }
 constexpr std::array<char, 200> pairs = make_pairs();
 
-char* put_unsigned(char* o, unsigned long v, unsigned base) {
+// Kept out of line: rare here, and inlined it would tie up registers for every line.
+[[gnu::noinline]] char* put_unsigned(char* o, unsigned long v, unsigned base) {
   char digits[24];
   int n = 0;
   do {
@@ -137,18 +138,7 @@ char* out_file::hand_over(char* o) {
 
 char* out_file::put_string(char* o, const char* s, std::size_t reserve) {
   for (;;) {
-    char* const end = block_ + BLOCK - reserve;
-    // Four characters at a time while they fit; the string's NUL may land in the block,
-    // beyond what is handed over.
-    while (end - o >= 4) {
-      if ((o[0] = s[0]) == '\0') return o;
-      if ((o[1] = s[1]) == '\0') return o + 1;
-      if ((o[2] = s[2]) == '\0') return o + 2;
-      if ((o[3] = s[3]) == '\0') return o + 3;
-      o += 4;
-      s += 4;
-    }
-    for (; o != end; ++o, ++s) {
+    for (char* const end = block_ + BLOCK - reserve; o != end; ++o, ++s) {
       if (*s == '\0') return o;
       *o = *s;
     }
@@ -184,9 +174,15 @@ void out_file::print(const char* format, ...) {
       std::memcpy(o, p->text, PIECE_TEXT);
       o += p->len;
       switch (p->conv) {
-        case 's':
-          o = put_string(o, va_arg(args, const char*), p->after);
+        case 's': {
+          // Characters go straight in while they fit; a string that reaches the
+          // pieces' reserved room goes on through put_string.
+          const char* text = va_arg(args, const char*);
+          for (char* const stop = block_ + BLOCK - p->after; *text != '\0' && o != stop;)
+            *o++ = *text++;
+          if (*text != '\0') o = put_string(o, text, p->after);
           break;
+        }
         case 'c':
           *o++ = static_cast<char>(va_arg(args, int));
           break;

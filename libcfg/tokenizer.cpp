@@ -50,8 +50,10 @@ int argvify(char** argv, char* line) {
 int search(const tag_entry* table, const char* key) {
   // A table never filled by a loader is all zero: a null name ends it like "".
   for (const tag_entry* row = table; row->name != nullptr && row->name[0] != '\0'; ++row) {
-    // The first characters settle most rows without a call.
-    if (row->name[0] == key[0] && std::strcmp(row->name, key) == 0) return row->code;
+    // The first two characters settle most rows without a call (a row's name is not
+    // empty, so when the first ones agree both strings go on to a second character).
+    if (row->name[0] == key[0] && row->name[1] == key[1] && std::strcmp(row->name, key) == 0)
+      return row->code;
   }
   return -1;
 }

@@ -60,11 +60,16 @@ TEST(Argvify, FullLineOfOneCharacterTokens) {
 }
 
 TEST(Search, FindsFirstExactRow) {
-  const tag_entry table[] = {{"bus", 10}, {"mode", 1}, {"bus", 99}, {"", 7}};
+  const tag_entry table[] = {{"bus", 10}, {"mode", 1}, {"b", 3}, {"bus", 99}, {"", 7}};
   const tag_entry empty[] = {{"", 5}};
   EXPECT_EQ(search(table, "bus"), 10);
   EXPECT_EQ(search(table, "mode"), 1);
   EXPECT_EQ(search(table, "Mode"), -1);
+  EXPECT_EQ(search(table, "b"), 3);
+  EXPECT_EQ(search(table, "bu"), -1);
+  EXPECT_EQ(search(table, "busy"), -1);
+  EXPECT_EQ(search(config_tags.data(), "i"), -1);
+  EXPECT_EQ(search(config_tags.data(), "ioas-"), -1);
   EXPECT_EQ(search(table, ""), -1);  // the end row is never compared
   EXPECT_EQ(search(empty, ""), -1);
   EXPECT_EQ(search(config_tags.data(), "ioas-extras"), KW_IOAS_EXTRAS);
