@@ -14,9 +14,9 @@ constexpr int SLOTS_PER_BOARD = 16;  // a board owns 16 slots of each group
 // Port characters: the character of port p is port_name[p].
 extern const char* const port_name;
 // One "Init" line: letter, board, port, action, then letter, board, port again.
-extern const char init_format[];
+inline constexpr char init_format[] = "%c%01d%c:23:%s:/etc/getty tty%c%01d%c 9600\n";
 // One tty line of "Node": package, letter, board, port, minor.
-extern const char node_format[];
+inline constexpr char node_format[] = "%s\ttty%c%01d%c\tc\t%d\n";
 
 // 1 where the old "Init" had "respawn", and where the old "dces" listed the line.
 extern std::array<std::uint8_t, PORT_SLOTS> enabled;

@@ -6,8 +6,6 @@
 #include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
-const char init_format[] = "%c%01d%c:23:%s:/etc/getty tty%c%01d%c 9600\n";
-
 namespace {
 
 constexpr int LIST_PORTS = 8;  // only ports 0 to 7 can be DCE lines
@@ -22,7 +20,7 @@ int ports_of(int board) {
 
 void write_init_line(out_file& f, char letter, int board, int port, int index) {
   const char c = port_name[port];
-  f.print(init_format, letter, board, c, enabled[index] ? "respawn" : "off", letter, board, c);
+  f.print<init_format>(letter, board, c, enabled[index] ? "respawn" : "off", letter, board, c);
 }
 
 // The lower and upper line of every port of DCE-capable boards whose flag equals `want`.
@@ -33,8 +31,8 @@ void build_list(const char* prog, const char* func, const char* path, std::uint8
     if ((type_of(b).attr & ATTR_DCE) == 0) continue;
     for (int p = 0; p < LIST_PORTS; ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      if (is_dce[lower] == want) f.print("ttya%01d%c\n", b, port_name[p]);
-      if (is_dce[UPPER_GROUP + lower] == want) f.print("ttyA%01d%c\n", b, port_name[p]);
+      if (is_dce[lower] == want) f.print<"ttya%01d%c\n">(b, port_name[p]);
+      if (is_dce[UPPER_GROUP + lower] == want) f.print<"ttyA%01d%c\n">(b, port_name[p]);
     }
   }
 }

@@ -1,4 +1,6 @@
 // buildc: writes the driver package from "cfg" and "par" beside the program.
 #include "buildc/buildc.h"
 
-int main(int /*argc*/, char** argv) { return run(argv[0]); }
+int main(int /*argc*/, char** argv) {
+  return run(argv[0]);
+}

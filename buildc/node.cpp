@@ -5,8 +5,6 @@
 #include "buildc/out_file.h"
 #include "libcfg/libcfg.h"
 
-const char node_format[] = "%s\ttty%c%01d%c\tc\t%d\n";
-
 namespace {
 
 constexpr int TTP_BASE = 64;   // minors of the lower group's ttp nodes
@@ -24,7 +22,7 @@ void write_tty_pass(out_file& f, char letter, int group_base) {
     for (int p = 0; p < ports_of(b); ++p) {
       const int index = group_base + SLOTS_PER_BOARD * b + p;
       const int minor = index + ((p < DCE_PORTS && is_dce[index]) ? DCE_OFFSET : 0);
-      f.print(node_format, cp->pkg, letter, b, port_name[p], minor);
+      f.print<node_format>(cp->pkg, letter, b, port_name[p], minor);
     }
   }
 }
@@ -32,8 +30,8 @@ void write_tty_pass(out_file& f, char letter, int group_base) {
 void write_ttp_pass(out_file& f) {
   for (int b = 0; b < pp->nboards; ++b) {
     for (int p = 0; p < ports_of(b); ++p) {
-      f.print("%s\tttpa%01d%c\tc\t%d\n", cp->pkg, b, port_name[p],
-              TTP_BASE + SLOTS_PER_BOARD * b + p);
+      f.print<"%s\tttpa%01d%c\tc\t%d\n">(cp->pkg, b, port_name[p],
+                                         TTP_BASE + SLOTS_PER_BOARD * b + p);
     }
   }
 }
@@ -43,7 +41,7 @@ void write_ttp_pass(out_file& f) {
 void build_node(const char* prog, const char* path) {
   out_file f(prog, "build_node", path);
   if (!f.is_open()) return;
-  f.print("%s\t%s\tc\t%d\n", cp->pkg, cp->pkg, PACKAGE_MINOR);
+  f.print<"%s\t%s\tc\t%d\n">(cp->pkg, cp->pkg, PACKAGE_MINOR);
   write_tty_pass(f, 'a', 0);
   write_ttp_pass(f);
   write_tty_pass(f, 'A', UPPER_GROUP);

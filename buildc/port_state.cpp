@@ -4,6 +4,7 @@
 
 #include "buildc/buildc.h"
 #include "libcfg/libcfg.h"
+#include "libcfg/line_reader.h"
 
 const char* const port_name = "0123456789abcdef";
 std::array<std::uint8_t, PORT_SLOTS> enabled;
@@ -18,11 +19,12 @@ int port_value(unsigned char c) {
   return (c >= '0' && c <= '9') ? c - '0' : c - 87;
 }
 
-// True when positions first to first + 2 of the line all hold identifier characters.
+// True when positions first to first + 2 of the line all hold identifier characters:
+// the line's text reaches past them and none of them is its newline. The line's
+// matcher has already seen its text reach `first`.
 bool has_identifier(const char* line, std::size_t first) {
-  const std::size_t len = std::strlen(line);
   for (std::size_t i = first; i < first + 3; ++i) {
-    if (i >= len || line[i] == '\n') return false;
+    if (line[i] == '\0' || line[i] == '\n') return false;
   }
   return true;
 }
@@ -36,12 +38,16 @@ void mark(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* line, std::si
   if (index >= 0) flags[index] = 1;
 }
 
+// "respawn" at positions 7 to 13, the text before it reaching that far too. The line
+// buffer is zeroed before its first line, so positions 7 to 13 can always be compared.
 bool is_respawn_line(const char* line) {
-  return std::strlen(line) >= 14 && std::memcmp(line + 7, "respawn", 7) == 0;
+  if (std::memcmp(line + 7, "respawn", 7) != 0) return false;
+  return line[0] != '\0' && line[1] != '\0' && line[2] != '\0' && line[3] != '\0' &&
+         line[4] != '\0' && line[5] != '\0' && line[6] != '\0';
 }
 
 bool is_tty_line(const char* line) {
-  return std::strncmp(line, "tty", 3) == 0;
+  return line[0] == 't' && line[1] == 't' && line[2] == 'y';
 }
 
 // Clears `flags`, then marks the identifier at `first` of every line that `matches`.
@@ -50,8 +56,9 @@ void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
   flags.fill(0);
   file_ptr f(std::fopen(path, "r"));
   if (!f) return;
-  char line[LINE_SIZE];
-  while (std::fgets(line, sizeof line, f.get()) != nullptr) {
+  char line[LINE_SIZE] = {};
+  line_reader lines(f.get());
+  while (read_line(lines, line, sizeof line)) {
     if (matches(line)) mark(flags, line, first);
   }
 }

@@ -52,6 +52,7 @@ TEST(LoadState, StaysWithinTheTable) {
                    16),
        {}},                                           // NUL ends the text
       {load_init, piece + "a13:23:respawn\n", {19}},  // the rest of a long line is a line
+      {load_init, "a13:23:respawn\na14\n", {19}},     // a short line after a longer one
       {load_init, "a13:23:respawn" + std::string(241, 'x') + "a14:23:respawn\n", {19, 20}},
       {load_dces, "tty\nttya\nttya2\nttya2\n7\nttya2", {}},  // incomplete identifiers
       {load_dces, "ttyA8f\nttyaF0\nttya\xff\xff\n ttya27\n", {}},

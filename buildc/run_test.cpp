@@ -79,7 +79,6 @@ TEST_F(run_test, FindsItsFilesBesideItself) {
 
 namespace {
 
-
 int alloc_calls;
 int failing_call;
 

@@ -81,8 +81,8 @@ void build_sdevice(const char* prog, const char* path) {
     const board_rec& b = pp->boards[i];
     const int units = (cp->types[b.type].attr & ATTR_16PORT) ? 16 : 8;
     const unsigned io_end = b.ioa != 0 ? b.ioa + IO_SPAN : 0;
-    f.print("%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n", cp->pkg, units, level, itype,
-            interrupts ? b.irq : 0, unsigned{b.ioa}, io_end,
-            static_cast<unsigned long>(t.r[i].start), static_cast<unsigned long>(t.r[i].end));
+    f.print<"%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n">(cp->pkg, units, level, itype,
+                                                         interrupts ? b.irq : 0, b.ioa, io_end,
+                                                         t.r[i].start, t.r[i].end);
   }
 }

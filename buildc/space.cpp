@@ -20,7 +20,7 @@ bool has_16_ports(const board_rec& b) {
 // The eight lines that describe logical board `l`.
 void write_block(out_file& f, int l, const board_rec& b) {
   const btype_rec& t = type_of(b);
-  f.print(
+  f.print<
       "#define BD_%1d_NAME \"%s\"\n"
       "#define BD_%1d_DPA 0x%lx\n"
       "#define BD_%1d_IOA 0x%x\n"
@@ -28,9 +28,8 @@ void write_block(out_file& f, int l, const board_rec& b) {
       "#define BD_%1d_IRQ %d\n"
       "#define BD_%1d_TYPE %d\n"
       "#define BD_%1d_ATTR %d\n"
-      "#define BD_%1d_NWAITS %d\n",
-      l, t.name, l, static_cast<unsigned long>(b.dpa), l, unsigned{b.ioa}, l, b.size, l, b.irq, l,
-      t.t_code, l, t.attr, l, t.num_waits);
+      "#define BD_%1d_NWAITS %d\n">(l, t.name, l, b.dpa, l, b.ioa, l, b.size, l, b.irq, l, t.t_code,
+                                    l, t.attr, l, t.num_waits);
 }
 
 int logical_count() {
@@ -45,28 +44,29 @@ void build_space(const char* prog, const char* path) {
   out_file f(prog, "build_space", path);
   if (!f.is_open()) return;
   const int count = logical_count();
-  f.print("#define KDZ_COPY \"%s\"\n#define NBOARDS %d\n%s%s", cp->copy, count,
-          pp->bus == BUS_MC ? "#define KDZ_BUS KDZ_MC_BUS\n" : "#define KDZ_BUS KDZ_AT_BUS\n",
-          pp->mode == MODE_INTERRUPT ? "#define KDZ_MODE INTERRUPT\n"
-                                     : "#define KDZ_MODE POLL_REQUESTED\n");
+  f.print<"#define KDZ_COPY \"%s\"\n#define NBOARDS %d\n%s%s">(
+      cp->copy, count,
+      pp->bus == BUS_MC ? "#define KDZ_BUS KDZ_MC_BUS\n" : "#define KDZ_BUS KDZ_AT_BUS\n",
+      pp->mode == MODE_INTERRUPT ? "#define KDZ_MODE INTERRUPT\n"
+                                 : "#define KDZ_MODE POLL_REQUESTED\n");
   int l = 0;
   int p = 0;
   for (; p < pp->nboards; ++p) {
     const board_rec& b = pp->boards[p];
     write_block(f, l, b);
-    f.print("#define BD_%1dA_INDEX %d\n", p, l);
+    f.print<"#define BD_%1dA_INDEX %d\n">(p, l);
     if (has_16_ports(b)) {
-      f.print("#define BD_%1dB_INDEX %d\n", p, l + 1);
+      f.print<"#define BD_%1dB_INDEX %d\n">(p, l + 1);
       write_block(f, l + 1, b);
       l += 2;
     } else {
-      f.print("#define BD_%1dB_INDEX %d\n", p, l);
+      f.print<"#define BD_%1dB_INDEX %d\n">(p, l);
       l += 1;
     }
   }
   // The driver expects eight index pairs; the missing ones are counted by logical board
   // but numbered by physical board.
   for (; l < LOGICAL_SLOTS; ++p, ++l) {
-    f.print("#define BD_%1dA_INDEX -1\n#define BD_%1dB_INDEX -1\n", p, p);
+    f.print<"#define BD_%1dA_INDEX -1\n#define BD_%1dB_INDEX -1\n">(p, p);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "libcfg/libcfg.h"
+#include "libcfg/line_reader.h"
 
 namespace {
 
@@ -267,7 +268,8 @@ config_rec* load_config(const char* prog, const char* name) {
   reset_config();
   cfg_state st{true, false, nullptr, 0};
   std::array<char*, MAX_TOKENS> argv{};
-  while (std::fgets(buf, BUF_SIZE, f.get()) != nullptr) {
+  line_reader lines(f.get());
+  while (read_line(lines, buf, BUF_SIZE)) {
     const int argc = argvify(argv.data(), buf);
     if (argc > 0) parse_line(st, argc, argv.data());
   }

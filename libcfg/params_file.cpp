@@ -1,5 +1,6 @@
 // The board parameter file "par": its reader, its writer, its listing and a fresh set.
 #include "libcfg/libcfg.h"
+#include "libcfg/line_reader.h"
 
 namespace {
 
@@ -127,7 +128,8 @@ params_rec* load_params(const char* prog) {
   par_state st{0, nullptr};
   params.bus = 0;
   std::array<char*, MAX_TOKENS> argv{};
-  while (std::fgets(buf, BUF_SIZE, f.get()) != nullptr) {
+  line_reader lines(f.get());
+  while (read_line(lines, buf, BUF_SIZE)) {
     const int argc = argvify(argv.data(), buf);
     if (argc > 0) parse_line(st, argc, argv.data());
   }

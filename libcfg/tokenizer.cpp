@@ -1,15 +1,20 @@
 // The line tokenizer and the small parsers shared by every reader and several prompts.
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "libcfg/libcfg.h"
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // A token not in quotes ends at a blank, the line end or a comment.
-bool ends_plain_token(char c) { return is_blank(c) || c == '\n' || c == '#' || c == '\0'; }
+bool ends_plain_token(char c) {
+  return is_blank(c) || c == '\n' || c == '#' || c == '\0';
+}
 
 }  // namespace
 
@@ -45,7 +50,10 @@ int argvify(char** argv, char* line) {
 int search(const tag_entry* table, const char* key) {
   // A table never filled by a loader is all zero: a null name ends it like "".
   for (const tag_entry* row = table; row->name != nullptr && row->name[0] != '\0'; ++row) {
-    if (std::strcmp(row->name, key) == 0) return row->code;
+    // The first two characters settle most rows without a call (a row's name is not
+    // empty, so when the first ones agree both strings go on to a second character).
+    if (row->name[0] == key[0] && row->name[1] == key[1] && std::strcmp(row->name, key) == 0)
+      return row->code;
   }
   return -1;
 }
@@ -71,9 +79,26 @@ std::uint32_t htol(const char* text) {
 }
 
 std::int32_t read_decimal(const char* text) {
-  // What atoi does: strtol saturating at the range of long, then the low 32 bits.
-  const long value = std::strtol(text, nullptr, 10);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<unsigned long>(value)));
+  // What atoi does: strtol in the C locale, saturating at the range of long, then the
+  // low 32 bits.
+  const char* s = text;
+  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
+  const bool negative = *s == '-';
+  if (*s == '-' || *s == '+') ++s;
+  const unsigned long limit =
+      negative ? 0ul - static_cast<unsigned long>(LONG_MIN) : static_cast<unsigned long>(LONG_MAX);
+  unsigned long magnitude = 0;
+  for (; *s >= '0' && *s <= '9'; ++s) {
+    const unsigned long digit = static_cast<unsigned long>(*s - '0');
+    // Below a tenth of the limit, one more digit always fits.
+    if (magnitude >= limit / 10 && magnitude > (limit - digit) / 10) {
+      magnitude = limit;
+      break;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  const unsigned long value = negative ? 0ul - magnitude : magnitude;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
 void* (*path_alloc)(std::size_t) = std::malloc;

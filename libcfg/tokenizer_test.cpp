@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -59,11 +60,16 @@ TEST(Argvify, FullLineOfOneCharacterTokens) {
 }
 
 TEST(Search, FindsFirstExactRow) {
-  const tag_entry table[] = {{"bus", 10}, {"mode", 1}, {"bus", 99}, {"", 7}};
+  const tag_entry table[] = {{"bus", 10}, {"mode", 1}, {"b", 3}, {"bus", 99}, {"", 7}};
   const tag_entry empty[] = {{"", 5}};
   EXPECT_EQ(search(table, "bus"), 10);
   EXPECT_EQ(search(table, "mode"), 1);
   EXPECT_EQ(search(table, "Mode"), -1);
+  EXPECT_EQ(search(table, "b"), 3);
+  EXPECT_EQ(search(table, "bu"), -1);
+  EXPECT_EQ(search(table, "busy"), -1);
+  EXPECT_EQ(search(config_tags.data(), "i"), -1);
+  EXPECT_EQ(search(config_tags.data(), "ioas-"), -1);
   EXPECT_EQ(search(table, ""), -1);  // the end row is never compared
   EXPECT_EQ(search(empty, ""), -1);
   EXPECT_EQ(search(config_tags.data(), "ioas-extras"), KW_IOAS_EXTRAS);
@@ -76,10 +82,21 @@ TEST(Htol, ReadsHexOrGivesZero) {
     const char* text;
     std::uint32_t value;
   } cases[] = {
-      {"300", 0x300},        {" \t\n300", 0x300},   {"d8000", 0xd8000}, {"2A8", 0x2a8},
-      {"", 0},               {" ", 0},              {"\n", 0},          {"ffffffff", 0xffffffffu},
-      {"1ffffffff", 0xffffffffu}, {"123456789", 0x23456789}, {"0x300", 0}, {"300 ", 0},
-      {"300\n", 0},          {"-1", 0},             {"g", 0},
+      {"300", 0x300},
+      {" \t\n300", 0x300},
+      {"d8000", 0xd8000},
+      {"2A8", 0x2a8},
+      {"", 0},
+      {" ", 0},
+      {"\n", 0},
+      {"ffffffff", 0xffffffffu},
+      {"1ffffffff", 0xffffffffu},
+      {"123456789", 0x23456789},
+      {"0x300", 0},
+      {"300 ", 0},
+      {"300\n", 0},
+      {"-1", 0},
+      {"g", 0},
   };
   for (const auto& c : cases) EXPECT_EQ(htol(c.text), c.value) << "text: '" << c.text << "'";
 }
@@ -89,11 +106,64 @@ TEST(ReadDecimal, BehavesLikeAtoi) {
     const char* text;
     std::int32_t value;
   } cases[] = {
-      {"16", 16},   {" -3", -3},       {"+7x", 7},    {"x7", 0},  {"", 0},
-      {"4294967297", 1},  // the low 32 bits
+      {"16", 16},
+      {" -3", -3},
+      {"+7x", 7},
+      {"x7", 0},
+      {"", 0},
+      {"4294967297", 1},             // the low 32 bits
       {"99999999999999999999", -1},  // saturates at LONG_MAX first
   };
   for (const auto& c : cases) EXPECT_EQ(read_decimal(c.text), c.value) << c.text;
+}
+
+// Texts at the edges of strtol's reading: each must give the low 32 bits of strtol.
+TEST(ReadDecimal, AgreesWithStrtol) {
+  const char* const cases[] = {
+      "",
+      " ",
+      "+",
+      "-",
+      "+-1",
+      "-+1",
+      "--1",
+      "- 1",
+      "-0",
+      "+0",
+      "007",
+      "12abc",
+      "0x1f",
+      "1e3",
+      " \t\n\v\f\r-42",
+      "\x1c"
+      "5",  // not white space in the C locale
+      "\xa0"
+      "5",
+      "2147483647",
+      "2147483648",
+      "-2147483648",
+      "-2147483649",
+      "4294967295",
+      "4294967296",
+      "-4294967296",
+      "9223372036854775807",
+      "9223372036854775808",
+      "-9223372036854775807",
+      "-9223372036854775808",
+      "-9223372036854775809",
+      "18446744073709551615",
+      "18446744073709551617",
+      "-18446744073709551617",
+      "99999999999999999999999999999999999999",
+      "-99999999999999999999999999999999999999",
+      "+92233720368547758070",
+      "922337203685477580 7",
+  };
+  for (const char* text : cases) {
+    const long expected = std::strtol(text, nullptr, 10);
+    EXPECT_EQ(read_decimal(text), static_cast<std::int32_t>(static_cast<std::uint32_t>(expected)))
+        << "text: '" << text << "'";
+  }
 }
 
 TEST(MakePath, JoinsProgramDirectoryAndName) {

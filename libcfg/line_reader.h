@@ -1,0 +1,22 @@
+// Lines of a text file, read a block at a time and handed out exactly as fgets would.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// A file's blocks not yet handed out as lines. The stream stays the caller's.
+struct line_reader {
+  static constexpr std::size_t BLOCK = 4096;
+
+  std::FILE* f;
+  std::size_t next = 0;  // first byte of `block` not yet handed out
+  std::size_t end = 0;   // bytes in `block`
+  char block[BLOCK];
+
+  explicit line_reader(std::FILE* stream) : f(stream) {}
+};
+
+// Fills `line` (of `size` >= 2 bytes) as fgets(line, size, r.f) would: up to size - 1 bytes, ending
+// after the first newline, NUL bytes copied like any other, then a NUL. Returns false at the end of
+// the file, when nothing was left to read.
+bool read_line(line_reader& r, char* line, std::size_t size);
