@@ -12,9 +12,12 @@ int main(void) {
     const unsigned char* bytes;
     unsigned size;
   } out[] = {
-      {"kdzspc.h", kdzspc_h, sizeof kdzspc_h}, {"System", System, sizeof System},
-      {"Init", Init, sizeof Init},             {"dces", dces, sizeof dces},
-      {"dtes", dtes, sizeof dtes},             {"Node", Node, sizeof Node},
+      {"kdzspc.h", kdzspc_h, sizeof kdzspc_h},
+      {"System", System, sizeof System},
+      {"Init", Init, sizeof Init},
+      {"dces", dces, sizeof dces},
+      {"dtes", dtes, sizeof dtes},
+      {"Node", Node, sizeof Node},
   };
   char line[256];
   for (int i = 0; i < 4; ++i) {

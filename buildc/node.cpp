@@ -11,6 +11,8 @@ constexpr int TTP_BASE = 64;   // minors of the lower group's ttp nodes
 constexpr int DCE_OFFSET = 8;  // a DCE line's tty minor lies eight above its port
 constexpr int DCE_PORTS = 8;   // only ports 0 to 7 can be DCE lines
 constexpr int PACKAGE_MINOR = 255;
+// The node of the driver package itself: its name twice.
+constexpr char package_format[] = "%s\t%s\tc\t%d\n";
 
 int ports_of(int board) {
   return (cp->types[pp->boards[board].type].attr & ATTR_16PORT) ? 16 : 8;
@@ -41,7 +43,7 @@ void write_ttp_pass(out_file& f) {
 void build_node(const char* prog, const char* path) {
   out_file f(prog, "build_node", path);
   if (!f.is_open()) return;
-  f.print<"%s\t%s\tc\t%d\n">(cp->pkg, cp->pkg, PACKAGE_MINOR);
+  f.print<package_format>(cp->pkg, cp->pkg, PACKAGE_MINOR);
   write_tty_pass(f, 'a', 0);
   write_ttp_pass(f);
   write_tty_pass(f, 'A', UPPER_GROUP);

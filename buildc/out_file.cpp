@@ -11,7 +11,7 @@ namespace {
 // "00" to "99": a number below 100 is copied from here.
 constexpr std::array<char, 200> make_pairs() {
   std::array<char, 200> p{};
-  for (int i = 0; i < 100; ++i) {
+  for (std::size_t i = 0; i < 100; ++i) {
     p[2 * i] = static_cast<char>('0' + i / 10);
     p[2 * i + 1] = static_cast<char>('0' + i % 10);
   }
@@ -38,7 +38,7 @@ char* put_decimal(char* o, int v) {
     return o + 1;
   }
   if (v >= 10 && v < 100) {
-    std::memcpy(o, &pairs[2 * v], 2);
+    std::memcpy(o, &pairs[2 * static_cast<std::size_t>(v)], 2);
     return o + 2;
   }
   unsigned long magnitude = static_cast<unsigned long>(v);

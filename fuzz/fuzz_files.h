@@ -31,7 +31,9 @@ inline const std::string& fuzz_dir() {
   return dir;
 }
 
-inline std::string fuzz_prog() { return fuzz_dir() + "/prog"; }
+inline std::string fuzz_prog() {
+  return fuzz_dir() + "/prog";
+}
 
 inline void write_file(const char* name, const void* data, std::size_t size) {
   const std::string path = fuzz_dir() + "/" + name;

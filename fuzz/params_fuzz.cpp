@@ -19,8 +19,7 @@ bool same_set(const params_rec& a, const params_rec& b) {
   for (int i = 0; i < a.nboards; ++i) {
     const board_rec& x = a.boards[i];
     const board_rec& y = b.boards[i];
-    if (x.type != y.type || x.size != y.size || x.irq != y.irq || x.ioa != y.ioa ||
-        x.dpa != y.dpa)
+    if (x.type != y.type || x.size != y.size || x.irq != y.irq || x.ioa != y.ioa || x.dpa != y.dpa)
       return false;
   }
   return true;

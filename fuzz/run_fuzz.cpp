@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view in(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = in.find("%%\n");
   const std::string_view cfg = in.substr(0, cut);
-  const std::string_view par = cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
+  const std::string_view par =
+      cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
   write_file("cfg", cfg.data(), cfg.size());
   write_file("par", par.data(), par.size());
   params.mode = 0;

@@ -11,13 +11,13 @@
 #include <memory>
 
 // Capacities.
-constexpr int MAX_TYPES = 13;           // types a catalog holds with both tables intact
+constexpr int MAX_TYPES = 13;             // types a catalog holds with both tables intact
 constexpr int TYPE_ROWS = MAX_TYPES + 1;  // rows of `types`, `btype_tags`, `bclass_menu`
-constexpr int MAX_VALUES = 16;          // values of one `value_list`
-constexpr int MAX_BOARDS = 8;           // boards of `params`
-constexpr int EDIT_MAX_BOARDS = 4;      // boards the editor adds
-constexpr int BUF_SIZE = 256;           // the shared line and answer buffer
-constexpr int MAX_TOKENS = 129;         // 128 tokens of a 256-byte line and the null after them
+constexpr int MAX_VALUES = 16;            // values of one `value_list`
+constexpr int MAX_BOARDS = 8;             // boards of `params`
+constexpr int EDIT_MAX_BOARDS = 4;        // boards the editor adds
+constexpr int BUF_SIZE = 256;             // the shared line and answer buffer
+constexpr int MAX_TOKENS = 129;           // 128 tokens of a 256-byte line and the null after them
 
 // Attribute bits of `btype_rec::attr`.
 constexpr std::uint16_t ATTR_EXTMEM = 1;  // dual-port memory may lie at or above 1 Mbyte

@@ -11,7 +11,7 @@ struct line_reader {
   std::FILE* f;
   std::size_t next = 0;  // first byte of `block` not yet handed out
   std::size_t end = 0;   // bytes in `block`
-  char block[BLOCK];
+  char block[BLOCK] = {};
 
   explicit line_reader(std::FILE* stream) : f(stream) {}
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The checks that keep bad input from crashing, overrunning, leaking or hanging:
-# the whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz
-# target for a bounded time, clang-tidy, cppcheck, and valgrind on a generator run and an
-# editor dialogue. Any report fails the script. FUZZ_SECONDS sets the time per fuzz target.
+# The checks that keep bad input from crashing, overrunning, leaking or hanging: the
+# whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz
+# target for a bounded time, clang-tidy, clang-format, cppcheck, and valgrind on a
+# generator run and an editor dialogue. Any report fails the script. FUZZ_SECONDS sets
+# the time per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +21,9 @@ sources=$(git ls-files 'libcfg/*.cpp' 'buildc/*.cpp' 'editpar/*.cpp' | grep -v '
 echo "== clang-tidy"
 # shellcheck disable=SC2086
 clang-tidy --quiet -p build-san $sources 2>&1 | { grep -v 'warnings generated' || true; }
+
+echo "== clang-format"
+git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run -Werror
 
 echo "== cppcheck"
 # shellcheck disable=SC2086
