@@ -255,16 +255,8 @@ void reset_config() {
 }  // namespace
 
 config_rec* load_config(const char* prog, const char* name) {
-  file_ptr f;
-  {
-    path_ptr path(make_path(prog, name));
-    if (path == nullptr) return nullptr;
-    f.reset(std::fopen(path.get(), "r"));
-    if (f == nullptr) {
-      report_fopen(prog, "load_config", path.get());
-      return nullptr;
-    }
-  }
+  const file_ptr f = open_beside(prog, name, "r", "load_config");
+  if (f == nullptr) return nullptr;
   reset_config();
   cfg_state st{true, false, nullptr, 0};
   std::array<char*, MAX_TOKENS> argv{};

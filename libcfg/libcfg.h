@@ -158,6 +158,9 @@ using file_ptr = std::unique_ptr<std::FILE, file_close>;
 
 // Writes "<prog>: <func>: fopen(<path>) " and the system's error text to standard error.
 void report_fopen(const char* prog, const char* func, const char* path);
+// Opens the file `name` beside the program with `mode`; null when the path cannot be
+// formed or the file cannot be opened, after reporting it as `func` of `prog`.
+file_ptr open_beside(const char* prog, const char* name, const char* mode, const char* func);
 
 // Board catalog "cfg".
 config_rec* load_config(const char* prog, const char* name);

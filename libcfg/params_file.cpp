@@ -115,16 +115,8 @@ void parse_line(par_state& st, int argc, char** argv) {
 }  // namespace
 
 params_rec* load_params(const char* prog) {
-  file_ptr f;
-  {
-    path_ptr path(make_path(prog, "par"));
-    if (path == nullptr) return nullptr;
-    f.reset(std::fopen(path.get(), "r"));
-    if (f == nullptr) {
-      report_fopen(prog, "load_params", path.get());
-      return nullptr;
-    }
-  }
+  const file_ptr f = open_beside(prog, "par", "r", "load_params");
+  if (f == nullptr) return nullptr;
   par_state st{0, nullptr};
   params.bus = 0;
   std::array<char*, MAX_TOKENS> argv{};
@@ -138,16 +130,9 @@ params_rec* load_params(const char* prog) {
 }
 
 int save_params(const char* prog) {
-  std::FILE* f;
-  {
-    path_ptr path(make_path(prog, "par"));
-    if (path == nullptr) return -1;
-    f = std::fopen(path.get(), "w");
-    if (f == nullptr) {
-      report_fopen(prog, "save_params", path.get());
-      return -1;
-    }
-  }
+  // Closed here rather than by its owner: the close result is the function's result.
+  std::FILE* const f = open_beside(prog, "par", "w", "save_params").release();
+  if (f == nullptr) return -1;
   std::fputs("# Common Params...\n", f);
   // An unset mode gets no line, so the file reads back unset.
   if (params.mode != 0) {

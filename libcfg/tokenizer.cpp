@@ -123,3 +123,11 @@ void report_fopen(const char* prog, const char* func, const char* path) {
   errno = saved;
   std::perror("");
 }
+
+file_ptr open_beside(const char* prog, const char* name, const char* mode, const char* func) {
+  const path_ptr path(make_path(prog, name));
+  if (path == nullptr) return nullptr;
+  file_ptr f(std::fopen(path.get(), mode));
+  if (f == nullptr) report_fopen(prog, func, path.get());
+  return f;
+}
