@@ -31,5 +31,5 @@ cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++20 --library=posix \
   --enable=warning,performance,portability --suppress=missingIncludeSystem -I. $sources
 
 echo "== valgrind: a generator run and an editor dialogue"
-bash scripts/valgrind.sh build
+bash scripts/valgrind.sh
 echo "hardening checks passed"
