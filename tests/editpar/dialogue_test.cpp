@@ -42,6 +42,7 @@ int run_editpar(const fs::path& dir, const fs::path& answers, const std::string&
     dup2(in, 0);
     dup2(out, 1);
     dup2(err, 2);
+    alarm(20);  // a dialogue that never ends is killed and the case fails
     std::vector<char*> argv;
     for (auto& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
