@@ -1,74 +1,31 @@
-// The stream side of a generated file, and the number conversions of its lines. The C
-// library's formatted output costs more than the rest of a run together; these files
-// need only a handful of conversions, and their formats are known when the program is
-// built.
+// The memory of a generated file's text, and the file it goes to.
 #include "buildc/out_file.h"
 
-namespace line_format {
+#include <cstring>
 
 namespace {
 
-// "00" to "99": a number below 100 is copied from here.
-constexpr std::array<char, 200> make_pairs() {
-  std::array<char, 200> p{};
-  for (std::size_t i = 0; i < 100; ++i) {
-    p[2 * i] = static_cast<char>('0' + i / 10);
-    p[2 * i + 1] = static_cast<char>('0' + i % 10);
-  }
-  return p;
-}
-constexpr std::array<char, 200> pairs = make_pairs();
-
-char* put_digits(char* o, unsigned long v, unsigned base) {
-  char digits[24];
-  int n = 0;
-  do {
-    digits[n++] = "0123456789abcdef"[v % base];
-    v /= base;
-  } while (v != 0);
-  while (n > 0) *o++ = digits[--n];
-  return o;
-}
+// The largest file of eight 16-port boards (Init, 256 lines) fits without growing.
+constexpr std::size_t FIRST_CAPACITY = 16384;
 
 }  // namespace
 
-char* put_decimal(char* o, int v) {
-  if (v >= 0 && v < 10) {
-    *o = static_cast<char>('0' + v);
-    return o + 1;
+void out_file::grow() {
+  const std::size_t capacity = capacity_ == 0 ? FIRST_CAPACITY : 2 * capacity_;
+  std::unique_ptr<char[]> text(new char[capacity]);
+  if (used_ != 0) std::memcpy(text.get(), text_.get(), used_);
+  text_ = std::move(text);
+  capacity_ = capacity;
+}
+
+void write_generated(const char* prog, const char* func, const char* path,
+                     void (*write)(out_file&)) {
+  const file_ptr f(std::fopen(path, "w"));
+  if (!f) {
+    report_fopen(prog, func, path);
+    return;
   }
-  if (v >= 10 && v < 100) {
-    std::memcpy(o, &pairs[2 * static_cast<std::size_t>(v)], 2);
-    return o + 2;
-  }
-  unsigned long magnitude = static_cast<unsigned long>(v);
-  if (v < 0) {
-    *o++ = '-';
-    magnitude = 0ul - static_cast<unsigned long>(static_cast<long>(v));
-  }
-  return put_digits(o, magnitude, 10);
-}
-
-char* put_hex(char* o, unsigned long v) {
-  return put_digits(o, v, 16);
-}
-
-}  // namespace line_format
-
-out_file::out_file(const char* prog, const char* func, const char* path)
-    : f_(std::fopen(path, "w")) {
-  if (!f_) report_fopen(prog, func, path);
-}
-
-out_file::~out_file() {
-  if (f_) hand_over();
-}
-
-void out_file::hand_over() {
-  write(block_, block_ + used_);
-  used_ = 0;
-}
-
-void out_file::write(const char* from, const char* to) {
-  std::fwrite(from, 1, static_cast<std::size_t>(to - from), f_.get());
+  out_file text;
+  write(text);
+  std::fwrite(text.text().data(), 1, text.text().size(), f.get());
 }

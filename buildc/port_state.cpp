@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "buildc/buildc.h"
-#include "libcfg/libcfg.h"
 #include "libcfg/line_reader.h"
 
 const char* const port_name = "0123456789abcdef";
@@ -13,10 +12,12 @@ std::array<std::uint8_t, PORT_SLOTS> is_dce;
 namespace {
 
 constexpr int LINE_SIZE = 256;  // a line of at most 255 characters, as fgets gives it
+// Any port character but a decimal digit is taken as a lower-case hex letter: its code
+// less this gives 10 for 'a' to 15 for 'f'.
+constexpr int HEX_LETTER_BASE = 'a' - 10;
 
-// A port character is a decimal digit or, taken as a lower-case hex letter, code - 87.
 int port_value(unsigned char c) {
-  return (c >= '0' && c <= '9') ? c - '0' : c - 87;
+  return (c >= '0' && c <= '9') ? c - '0' : c - HEX_LETTER_BASE;
 }
 
 // True when positions first to first + 2 of the line all hold identifier characters:
@@ -50,17 +51,22 @@ bool is_tty_line(const char* line) {
   return line[0] == 't' && line[1] == 't' && line[2] == 'y';
 }
 
-// Clears `flags`, then marks the identifier at `first` of every line that `matches`.
-void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
+// Clears `flags`, then marks the identifier at `first` of every line of `in` that `matches`.
+void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::FILE* in,
                 bool (*matches)(const char*), std::size_t first) {
   flags.fill(0);
-  file_ptr f(std::fopen(path, "r"));
-  if (!f) return;
   char line[LINE_SIZE] = {};
-  line_reader lines(f.get());
+  line_reader lines(in);
   while (read_line(lines, line, sizeof line)) {
     if (matches(line)) mark(flags, line, first);
   }
+}
+
+void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
+                void (*read)(std::FILE*)) {
+  flags.fill(0);
+  const file_ptr f(std::fopen(path, "r"));
+  if (f) read(f.get());
 }
 
 }  // namespace
@@ -71,10 +77,18 @@ int port_index(unsigned char group, unsigned char board, unsigned char port) {
   return (index >= 0 && index < PORT_SLOTS) ? index : -1;
 }
 
+void read_init_flags(std::FILE* in) {
+  read_flags(enabled, in, is_respawn_line, 0);
+}
+
+void read_dce_flags(std::FILE* in) {
+  read_flags(is_dce, in, is_tty_line, 3);
+}
+
 void load_init(const char* /*prog*/, const char* path) {
-  load_flags(enabled, path, is_respawn_line, 0);
+  load_flags(enabled, path, read_init_flags);
 }
 
 void load_dces(const char* /*prog*/, const char* path) {
-  load_flags(is_dce, path, is_tty_line, 3);
+  load_flags(is_dce, path, read_dce_flags);
 }

@@ -1,3 +1,4 @@
+// The old port state: flags left from an earlier load never survive a missing file.
 #include <gtest/gtest.h>
 
 #include "buildc/buildc.h"

@@ -1,3 +1,4 @@
+// The run's order under a failed allocation: a path that cannot be formed ends it at once.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,17 +1,14 @@
 // The System file: one line per board for the driver-installation kit, with the boards'
 // dual-port windows merged into a short list of memory ranges.
 #include <cstdint>
-#include <cstdio>
 
 #include "buildc/buildc.h"
 #include "buildc/out_file.h"
-#include "libcfg/libcfg.h"
 
 namespace {
 
 constexpr int INTERRUPT_LEVEL = 5;
 constexpr int IRQ_SHARED = 2, IRQ_SEPARATE = 1;
-constexpr int IO_SPAN = 7;  // a board occupies eight I/O addresses
 
 struct range {
   std::uint32_t start;
@@ -70,19 +67,21 @@ int interrupt_type(const params_rec& ps) {
 
 }  // namespace
 
-void build_sdevice(const char* prog, const char* path) {
-  out_file f(prog, "build_sdevice", path);
-  if (!f.is_open()) return;
+void write_sdevice(out_file& f) {
   const bool interrupts = pp->mode == MODE_INTERRUPT;
   const int level = interrupts ? INTERRUPT_LEVEL : 0;
   const int itype = interrupts ? interrupt_type(*pp) : 0;
   const range_table t = merge_windows(*pp);
   for (int i = 0; i < pp->nboards; ++i) {
     const board_rec& b = pp->boards[i];
-    const int units = (cp->types[b.type].attr & ATTR_16PORT) ? 16 : 8;
-    const unsigned io_end = b.ioa != 0 ? b.ioa + IO_SPAN : 0;
-    f.print<"%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n">(cp->pkg, units, level, itype,
-                                                         interrupts ? b.irq : 0, b.ioa, io_end,
-                                                         t.r[i].start, t.r[i].end);
+    // Computed in int: an I/O address of ffff ends at 10006.
+    const int io_end = b.ioa != 0 ? b.ioa + IO_SPAN - 1 : 0;
+    f.print<"%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n">(cp->pkg, ports_of(type_of(b)), level,
+                                                         itype, interrupts ? b.irq : 0, b.ioa,
+                                                         io_end, t.r[i].start, t.r[i].end);
   }
+}
+
+void build_sdevice(const char* prog, const char* path) {
+  write_generated(prog, "build_sdevice", path, write_sdevice);
 }

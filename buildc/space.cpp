@@ -1,20 +1,14 @@
 // The space header "kdzspc.h": the board configuration as #define lines for the driver.
-#include <cstdio>
-
 #include "buildc/buildc.h"
 #include "buildc/out_file.h"
-#include "libcfg/libcfg.h"
 
 namespace {
 
 constexpr int LOGICAL_SLOTS = 8;  // index pairs the driver expects, counted by logical board
 
-const btype_rec& type_of(const board_rec& b) {
-  return cp->types[b.type];
-}
-
-bool has_16_ports(const board_rec& b) {
-  return (type_of(b).attr & ATTR_16PORT) != 0;
+// A 16-port board is two logical boards of eight ports, described alike.
+int logical_boards_of(const board_rec& b) {
+  return ports_of(type_of(b)) / LOGICAL_PORTS;
 }
 
 // The eight lines that describe logical board `l`.
@@ -34,18 +28,15 @@ void write_block(out_file& f, int l, const board_rec& b) {
 
 int logical_count() {
   int n = 0;
-  for (int p = 0; p < pp->nboards; ++p) n += has_16_ports(pp->boards[p]) ? 2 : 1;
+  for (int p = 0; p < pp->nboards; ++p) n += logical_boards_of(pp->boards[p]);
   return n;
 }
 
 }  // namespace
 
-void build_space(const char* prog, const char* path) {
-  out_file f(prog, "build_space", path);
-  if (!f.is_open()) return;
-  const int count = logical_count();
+void write_space(out_file& f) {
   f.print<"#define KDZ_COPY \"%s\"\n#define NBOARDS %d\n%s%s">(
-      cp->copy, count,
+      cp->copy, logical_count(),
       pp->bus == BUS_MC ? "#define KDZ_BUS KDZ_MC_BUS\n" : "#define KDZ_BUS KDZ_AT_BUS\n",
       pp->mode == MODE_INTERRUPT ? "#define KDZ_MODE INTERRUPT\n"
                                  : "#define KDZ_MODE POLL_REQUESTED\n");
@@ -55,7 +46,7 @@ void build_space(const char* prog, const char* path) {
     const board_rec& b = pp->boards[p];
     write_block(f, l, b);
     f.print<"#define BD_%1dA_INDEX %d\n">(p, l);
-    if (has_16_ports(b)) {
+    if (logical_boards_of(b) == 2) {
       f.print<"#define BD_%1dB_INDEX %d\n">(p, l + 1);
       write_block(f, l + 1, b);
       l += 2;
@@ -69,4 +60,8 @@ void build_space(const char* prog, const char* path) {
   for (; l < LOGICAL_SLOTS; ++p, ++l) {
     f.print<"#define BD_%1dA_INDEX -1\n#define BD_%1dB_INDEX -1\n">(p, p);
   }
+}
+
+void build_space(const char* prog, const char* path) {
+  write_generated(prog, "build_space", path, write_space);
 }

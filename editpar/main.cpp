@@ -2,7 +2,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "libcfg/libcfg.h"
+#include "libcfg/editor.h"
 
 namespace {
 

@@ -7,8 +7,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  write_file("cfg", data, size);
-  if (load_config(fuzz_prog().c_str(), "cfg") != &config) __builtin_trap();
+  if (read_config(memory_stream(data, size).get()) != &config) __builtin_trap();
   if (!catalog_within_capacity()) __builtin_trap();
   print_config();
   return 0;

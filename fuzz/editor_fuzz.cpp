@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fuzz/fuzz_files.h"
+#include "libcfg/editor.h"
 
 namespace {
 
@@ -36,8 +37,7 @@ void start_set(std::uint8_t pick) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   silence_stdout();
-  write_file("cfg", catalog, std::strlen(catalog));
-  if (load_config(fuzz_prog().c_str(), "cfg") == nullptr) std::abort();
+  load_catalog(catalog);
   loaded_menu = bclass_menu;
   loaded_nclasses = config.nclasses;
   return 0;
@@ -49,9 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   config.nclasses = loaded_nclasses;
   start_set(data[0]);
   const int start = params.nboards;
-  file_ptr in(fmemopen(const_cast<std::uint8_t*>(data + 1), size - 1, "r"));
+  file_ptr in = memory_stream(data + 1, size - 1);
   file_ptr out(std::fopen("/dev/null", "w"));
-  if (in == nullptr || out == nullptr) std::abort();
+  if (out == nullptr) std::abort();
   editor_io(in.get(), out.get());
   bool quit = false;
   try {

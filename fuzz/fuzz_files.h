@@ -1,4 +1,5 @@
-// Scratch directory and file helpers shared by the fuzz targets that read whole files.
+// What the fuzz targets share: streams over fuzzed bytes, a scratch directory for the whole
+// run, and the capacities every loaded catalog must keep.
 #pragma once
 
 #include <cstdio>
@@ -42,8 +43,16 @@ inline void write_file(const char* name, const void* data, std::size_t size) {
   if (size != 0) std::fwrite(data, 1, size, f.get());
 }
 
-inline void write_file(const char* name, const std::string& text) {
-  write_file(name, text.data(), text.size());
+// A stream that reads `size` bytes of `data`, as a file of those bytes would be read.
+inline file_ptr memory_stream(const void* data, std::size_t size) {
+  file_ptr f(fmemopen(const_cast<void*>(data), size, "r"));
+  if (f == nullptr) std::abort();
+  return f;
+}
+
+// Loads a catalog given as text; its warnings go wherever standard output goes.
+inline void load_catalog(const char* text) {
+  if (read_config(memory_stream(text, std::strlen(text)).get()) != &config) std::abort();
 }
 
 // Warnings and listings go to standard output; keep them out of the fuzzer's log.

@@ -29,16 +29,13 @@ bool same_set(const params_rec& a, const params_rec& b) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   silence_stdout();
-  write_file("cfg", catalog, std::strlen(catalog));
-  if (load_config(fuzz_prog().c_str(), "cfg") == nullptr) std::abort();
+  load_catalog(catalog);
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   params.mode = 0;
-  write_file("par", data, size);
-  const std::string prog = fuzz_prog();
-  if (load_params(prog.c_str()) != &params) __builtin_trap();
+  if (read_params(memory_stream(data, size).get()) != &params) __builtin_trap();
   if (params.nboards < 0 || params.nboards > MAX_BOARDS) __builtin_trap();
   for (int i = 0; i < params.nboards; ++i) {
     if (params.boards[i].type >= config.ntypes) __builtin_trap();
@@ -46,7 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   print_params();
   check_set(stdout);  // standard output goes to /dev/null here
   const params_rec loaded = params;
-  if (save_params(prog.c_str()) != 0) __builtin_trap();
-  if (load_params(prog.c_str()) != &params || !same_set(loaded, params)) __builtin_trap();
+  char* text = nullptr;
+  std::size_t text_size = 0;
+  std::FILE* out = open_memstream(&text, &text_size);
+  if (out == nullptr) std::abort();
+  write_params(out);
+  std::fclose(out);
+  const bool same =
+      read_params(memory_stream(text, text_size).get()) == &params && same_set(loaded, params);
+  std::free(text);
+  if (!same) __builtin_trap();
   return 0;
 }

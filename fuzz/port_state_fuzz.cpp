@@ -10,11 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t cut = in.find("%%\n");
   const std::string_view init = in.substr(0, cut);
   const std::string_view dces = cut == std::string_view::npos ? in : in.substr(cut + 3);
-  write_file("Init", init.data(), init.size());
-  write_file("dces", dces.data(), dces.size());
-  const std::string dir = fuzz_dir();
-  load_init("prog", (dir + "/Init").c_str());
-  load_dces("prog", (dir + "/dces").c_str());
+  read_init_flags(memory_stream(init.data(), init.size()).get());
+  read_dce_flags(memory_stream(dces.data(), dces.size()).get());
   for (int i = 0; i < PORT_SLOTS; ++i) {
     if (enabled[i] > 1 || is_dce[i] > 1) __builtin_trap();
   }

@@ -22,12 +22,12 @@ int lines_of(const char* name) {
 void check_outputs() {
   int init = 0, lists = 0, node = 1, logical = 0;
   for (int b = 0; b < pp->nboards; ++b) {
-    const std::uint16_t attr = cp->types[pp->boards[b].type].attr;
-    const int ports = (attr & ATTR_16PORT) ? 16 : 8;
+    const btype_rec& type = type_of(pp->boards[b]);
+    const int ports = ports_of(type);
     init += 2 * ports;
-    lists += (attr & ATTR_DCE) ? 16 : 0;
+    lists += (type.attr & ATTR_DCE) ? 2 * DCE_PORTS : 0;
     node += 3 * ports;
-    logical += (attr & ATTR_16PORT) ? 2 : 1;
+    logical += ports / LOGICAL_PORTS;
   }
   const int space = 4 + 8 * logical + 2 * pp->nboards + 2 * std::max(0, 8 - logical);
   if (lines_of("Init") != init || lines_of("Node") != node) __builtin_trap();

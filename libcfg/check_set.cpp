@@ -98,14 +98,14 @@ void check_ioa(findings& r, int n, const btype_rec& type, const board_rec& b) {
   end_with_list(r.out, ioas, true);
 }
 
-// Each board with an I/O address takes eight addresses from it on.
+// Each board with an I/O address takes IO_SPAN addresses from it on.
 void check_overlap(findings& r, int n, const board_rec& b) {
   if (b.ioa == 0) return;
   for (int i = 0; i < n; ++i) {
     const int other = params.boards[i].ioa;
-    if (other == 0 || std::abs(other - b.ioa) >= 8) continue;
-    std::fprintf(r.start(n), "I/O range %x-%x overlaps board %d's (%x-%x)\n", b.ioa, b.ioa + 7,
-                 i + 1, other, other + 7);
+    if (other == 0 || std::abs(other - b.ioa) >= IO_SPAN) continue;
+    std::fprintf(r.start(n), "I/O range %x-%x overlaps board %d's (%x-%x)\n", b.ioa,
+                 b.ioa + IO_SPAN - 1, i + 1, other, other + IO_SPAN - 1);
   }
 }
 

@@ -99,11 +99,11 @@ void parse_class(cfg_state& st, int argc, char** argv) {
   menu_item& row = bclass_menu[st.index];
   if (argc > 1) {
     copy_field(st.type->class_, argv[1]);
-    row.show = 1;
+    row.show = ROW_OFFERED;
     ++config.nclasses;
   } else {
     st.type->class_[0] = '\0';
-    row.show = 2;
+    row.show = ROW_HIDDEN;
   }
   row.label = st.type->class_;
   row.action = nullptr;
@@ -184,17 +184,10 @@ void parse_num_ports(cfg_state& st, int, char** argv) {
 }
 
 void parse_bus(cfg_state& st, int, char** argv) {
-  switch (argv[1][0]) {
-    case 'a':
-    case 'A':
-      target(st).bus = BUS_AT;
-      break;
-    case 'm':
-    case 'M':
-      target(st).bus = BUS_MC;
-      break;
-    default:
-      std::printf("%s invalid bus type: %s.\n", cw, argv[1]);
+  if (const int bus = bus_of_word(argv[1])) {
+    target(st).bus = static_cast<std::uint16_t>(bus);
+  } else {
+    std::printf("%s invalid bus type: %s.\n", cw, argv[1]);
   }
 }
 
@@ -254,20 +247,24 @@ void reset_config() {
 
 }  // namespace
 
-config_rec* load_config(const char* prog, const char* name) {
-  const file_ptr f = open_beside(prog, name, "r", "load_config");
-  if (f == nullptr) return nullptr;
+config_rec* read_config(std::FILE* in) {
   reset_config();
   cfg_state st{true, false, nullptr, 0};
   std::array<char*, MAX_TOKENS> argv{};
-  line_reader lines(f.get());
+  line_reader lines(in);
   while (read_line(lines, buf, BUF_SIZE)) {
     const int argc = argvify(argv.data(), buf);
     if (argc > 0) parse_line(st, argc, argv.data());
   }
   btype_tags[config.ntypes].name = null;
-  bclass_menu[config.ntypes].show = 0;
+  bclass_menu[config.ntypes].show = ROW_END;
   return &config;
+}
+
+config_rec* load_config(const char* prog, const char* name) {
+  const file_ptr f = open_beside(prog, name, "r", "load_config");
+  if (f == nullptr) return nullptr;
+  return read_config(f.get());
 }
 
 namespace {

@@ -2,10 +2,7 @@
 #include "libcfg/editor.h"
 
 int edit_params() {
-  // The mode rows are offered only when the catalog allows both modes.
-  const bool both = mode_can_change(config.modes);
-  main_menu[0].show = both && params.mode != MODE_INTERRUPT ? 1 : 2;
-  main_menu[1].show = both && params.mode == MODE_INTERRUPT ? 1 : 2;
+  show_mode_rows();
   for (;;) {
     const int row = selection(main_menu.data());
     if (row < 0) {

@@ -1,7 +1,8 @@
-// libcfg: the board catalog and parameter records, their files, and the board editor.
+// libcfg: the board catalog and parameter records, their files, and the rules a board set keeps.
 //
-// Every record is a fixed-size global, zero at start, filled by the loaders and read by
-// the generator and the editor. Tables of names and menu rows end in a sentinel row.
+// Every record is a fixed-size global, zero at start, filled by the loaders and read by the
+// generator and the editor. Tables of names and menu rows end in a sentinel row. The editor's
+// menus and questions are declared apart, in libcfg/editor.h.
 #pragma once
 
 #include <array>
@@ -18,6 +19,7 @@ constexpr int MAX_BOARDS = 8;             // boards of `params`
 constexpr int EDIT_MAX_BOARDS = 4;        // boards the editor adds
 constexpr int BUF_SIZE = 256;             // the shared line and answer buffer
 constexpr int MAX_TOKENS = 129;           // 128 tokens of a 256-byte line and the null after them
+constexpr int MAX_TEXT = 255;             // the longest text of a record: the copy notice
 
 // Attribute bits of `btype_rec::attr`.
 constexpr std::uint16_t ATTR_EXTMEM = 1;  // dual-port memory may lie at or above 1 Mbyte
@@ -28,6 +30,17 @@ constexpr std::uint16_t ATTR_16PORT = 4;  // 16 ports: two logical boards of eig
 constexpr int BUS_AT = 1, BUS_MC = 2;
 constexpr int MODE_INTERRUPT = 1, MODE_POLL = 2;
 constexpr int EISA_T_CODE = 10;  // type code the editor treats specially
+
+// A board's ports, and the few of them that can be DCE lines.
+constexpr int LOGICAL_PORTS = 8;  // ports of one logical board; a 16-port board is two
+constexpr int DCE_PORTS = 8;      // only ports 0 to 7 can be DCE lines
+// A board with an I/O address occupies this many addresses from it on.
+constexpr int IO_SPAN = 8;
+
+// Show flags of a menu row.
+constexpr std::int32_t ROW_END = 0;      // ends the table
+constexpr std::int32_t ROW_OFFERED = 1;  // listed and can be chosen
+constexpr std::int32_t ROW_HIDDEN = 2;   // keeps its place, not listed
 
 // Up to 16 values offered by a board type. Decimal lists (sizes, irqs) hold signed
 // numbers; hexadecimal lists (I/O addresses) hold the bit pattern of unsigned ones.
@@ -56,7 +69,7 @@ struct config_rec {
   std::int32_t ntypes;
   std::uint8_t nclasses;
   std::uint8_t modes;  // bit set: 1 interrupt-driven, 2 polled
-  char copy[256];
+  char copy[MAX_TEXT + 1];
   char pkg[8];
   std::array<btype_rec, TYPE_ROWS> types;
 };
@@ -84,7 +97,7 @@ struct tag_entry {
   std::int16_t code;
 };
 
-// A row of a menu: show 0 ends the table, 1 offers the row, 2 keeps it hidden.
+// A row of a menu; `show` is one of the ROW_ flags.
 struct menu_item {
   std::int32_t show;
   const char* label;
@@ -114,34 +127,46 @@ enum keyword_code : std::int16_t {
 };
 
 // Globals.
-extern config_rec config;
-extern config_rec* cp;
-extern btype_rec def;
-extern params_rec params;
-extern params_rec* pp;
-extern board_rec garbage;
-extern char buf[BUF_SIZE];
-extern std::array<tag_entry, TYPE_ROWS> btype_tags;
-extern std::array<menu_item, TYPE_ROWS> bclass_menu;
-extern const std::array<tag_entry, 17> config_tags;
-extern const std::array<tag_entry, 8> param_tags;
-extern const char null[];
-extern const char cw[];
-extern const char pw[];
+extern config_rec config;   // the loaded catalog
+extern config_rec* cp;      // the catalog as the generator's writers see it
+extern btype_rec def;       // the catalog's defaults, inherited by each new type
+extern params_rec params;   // the loaded or edited parameter set
+extern params_rec* pp;      // the parameters as the generator's writers see them
+extern board_rec garbage;   // takes the values of a board whose type is unknown
+extern char buf[BUF_SIZE];  // every line read from "cfg" or "par" and every answer
+extern std::array<tag_entry, TYPE_ROWS> btype_tags;   // row i: { types[i].name, i }
+extern std::array<menu_item, TYPE_ROWS> bclass_menu;  // row i: { show, types[i].class_ }
+extern const std::array<tag_entry, 17> config_tags;   // keywords of "cfg"
+extern const std::array<tag_entry, 8> param_tags;     // keywords of "par"
+extern const char null[];                             // ""
+extern const char cw[];                               // prefix of every warning about "cfg"
+extern const char pw[];                               // prefix of every warning about "par"
 
 // Tokenizer and small parsers.
 
-// Splits `line` in place into blank-separated and quoted tokens; `argv` needs room for
-// every token and the null after them (MAX_TOKENS for a line of `buf`).
+// Splits `line` in place into blank-separated and quoted tokens, up to its newline, a
+// comment or its end. Fills argv[0..n-1] with pointers into `line` and argv[n] with null;
+// returns n. REQUIRES: `argv` has room for every token and the null after them
+// (MAX_TOKENS for a line of `buf`).
 int argvify(char** argv, char* line);
-// Code of the first row of `table` whose name equals `key`, or -1.
+// The code of the first row of `table` whose name equals `key` exactly, or -1. A row
+// with an empty or null name ends the table and is never compared.
 int search(const tag_entry* table, const char* key);
-// Hexadecimal text without prefix; 0 for anything else.
+// The hexadecimal text (no prefix, leading blanks skipped) as an unsigned 32-bit value;
+// 0 for text that holds anything else.
 std::uint32_t htol(const char* text);
-// Decimal text read as the C library's atoi reads it, as a 32-bit value.
+// Decimal text read as the C library's atoi reads it: strtol's value, saturated at the
+// range of long, then its low 32 bits.
 std::int32_t read_decimal(const char* text);
-// The directory of `prog` (up to its last '/') followed by `name`, allocated with
-// `path_alloc`; null after reporting a failed allocation.
+// The bus a word names by its first letter, in either case: BUS_AT for "a", BUS_MC for
+// "m", 0 for any other.
+int bus_of_word(const char* word);
+
+// Paths and files beside the program.
+
+// The directory of `prog` (up to and including its last '/') followed by `name`,
+// allocated with `path_alloc`; the caller frees it. Null after writing
+// "<prog>: make_path: malloc() : no memory" to standard error.
 char* make_path(const char* prog, const char* name);
 // The allocator behind make_path; tests replace it to exercise the failure.
 extern void* (*path_alloc)(std::size_t);
@@ -156,55 +181,54 @@ struct file_close {
 };
 using file_ptr = std::unique_ptr<std::FILE, file_close>;
 
-// Writes "<prog>: <func>: fopen(<path>) " and the system's error text to standard error.
+// Writes "<prog>: <func>: fopen(<path>) " and the system's error text for errno to
+// standard error, as perror does with an empty prefix.
 void report_fopen(const char* prog, const char* func, const char* path);
-// Opens the file `name` beside the program with `mode`; null when the path cannot be
+// Opens the file `name` beside the program with `mode`. Null when the path cannot be
 // formed or the file cannot be opened, after reporting it as `func` of `prog`.
 file_ptr open_beside(const char* prog, const char* name, const char* mode, const char* func);
 
+// What a board type is made of.
+
+// 16 for a type with ATTR_16PORT, else 8.
+int ports_of(const btype_rec& type);
+
 // Board catalog "cfg".
+
+// Reads a catalog from `in` into config, def, btype_tags and bclass_menu, replacing the
+// catalog read before; warnings about lines it cannot use go to standard output. An empty
+// stream gives a catalog without types. Returns &config.
+config_rec* read_config(std::FILE* in);
+// Reads the catalog `name` ("cfg") beside `prog` with read_config. Returns &config, or
+// null after reporting a path that cannot be formed or a file that cannot be opened.
 config_rec* load_config(const char* prog, const char* name);
+// Lists the catalog on standard output: modes, copy, pkg, then two lines per type.
 void print_config();
 
 // Board parameters "par".
+
+// Reads a parameter set from `in` into params (its mode only where a line sets it),
+// finding each board's type by name in btype_tags; warnings go to standard output, and a
+// board of unknown type is dropped. Returns &params.
+// REQUIRES: the catalog is loaded.
+params_rec* read_params(std::FILE* in);
+// Reads "par" beside `prog` with read_params. Returns &params, or null after reporting a
+// path that cannot be formed or a file that cannot be opened.
 params_rec* load_params(const char* prog);
+// Writes params to `f` in the format read_params reads back to the same set (an unset
+// mode gets no mode line). REQUIRES: every board's type has its row in btype_tags.
+void write_params(std::FILE* f);
+// Writes params to "par" beside `prog`, created or emptied. Returns 0, -1 after reporting
+// a path that cannot be formed or a file that cannot be opened, or the close's EOF.
 int save_params(const char* prog);
+// Lists params on standard output, each board with its type's class label.
 void print_params();
+// Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",
+// MC for any other argument, unset without one; no boards, mode unset. Returns &params.
 params_rec* init_params(int argc, char** argv);
 
-// Board editor. Questions go to `ed_out`, answers come from `ed_in` (standard output and
-// input unless editor_io says otherwise). When the input ends while a question waits,
-// the question throws end_of_input.
-struct end_of_input {};
-extern std::FILE* ed_in;
-extern std::FILE* ed_out;
-void editor_io(std::FILE* in, std::FILE* out);
-
-int selection(menu_item* menu);
-int pick_a_or_b(int a, int b, const char* question, const char* help);
-int pick_n_to_m(int quit_ok, int lowest, int highest, const char* question, const char* help);
-int pick_1_of_list(int mode, const value_list* list, const char* question, const char* help);
-int which_board(const char* verb);
-
-std::uint16_t get_ioa(int board, const value_list* primary, const value_list* extras);
-std::uint16_t get_irq(int board, const value_list* irqs);
-std::uint16_t get_mem_size(int board, const value_list* sizes);
-std::uint32_t get_dp_addr(int board, const btype_rec* type);
-void get_mode();
-
-extern std::array<menu_item, 7> main_menu;
-extern std::array<menu_item, 5> mod_menu;
-void add_board();
-void mod_board();
-void del_board();
-void list_params();
-void switch_mode();
-
-int edit_params();
-int check_params();
-
-// Rules of a board set, kept apart from the editor's messages so that a checker of "par"
-// applies the very same ones.
+// Rules of a board set, kept apart from the editor's messages so that the check of "par"
+// applies the very same ones. Board types are looked up in config.
 
 // Index of the first value of `list` equal to `value`, or -1.
 int list_index(const value_list* list, std::int32_t value);
@@ -212,7 +236,7 @@ int list_index(const value_list* list, std::int32_t value);
 value_list ioa_choices(const value_list* primary, const value_list* extras);
 // Whether `type` is made for `bus`.
 bool type_on_bus(const btype_rec* type, int bus);
-// Whether the class menu offers `type` once the bus is set to `bus`.
+// Whether the class menu offers `type` once the bus is set to `bus`: on that bus, with a class.
 bool class_on_bus(const btype_rec* type, int bus);
 // Whether the driver mode `mode` (1 or 2) is among the catalog's `modes`.
 bool mode_allowed(int mode, int modes);
@@ -226,12 +250,14 @@ std::uint16_t forced_size(int bus, std::uint16_t ioa);
 // What is wrong with a dual-port address for a type's attributes and a size in Kbytes.
 enum dp_fault { DP_OK, DP_ABOVE_1MB, DP_OFF_BOUNDARY };
 dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size);
-// The first interrupt-sharing rule that `set` breaks (none in poll mode); board types are
-// looked up in `config`. A non-null `pair` receives the indexes of the first two boards
-// that break it, the lower first.
+// The first interrupt-sharing rule that `set` breaks (none in poll mode). A non-null
+// `pair` receives the indexes of the first two boards that break it, the lower first.
 enum irq_fault { IRQ_OK, IRQ_EISA_SHARED, IRQ_MIXED };
 irq_fault irq_rule_broken(const params_rec* set, int* pair = nullptr);
 
-// Checks `params` against `config` with the rules above and writes one line per finding
-// to `out`; returns the number of findings.
+// The check of a parameter set.
+
+// Checks params against config with the rules above and writes one line per finding to
+// `out`, the set's findings first, then each board's. Returns the number of findings.
+// REQUIRES: the catalog and the parameters are loaded.
 int check_set(std::FILE* out);

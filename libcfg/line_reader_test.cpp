@@ -1,10 +1,8 @@
+// The line reader of "cfg", "par", "Init" and "dces": exactly the lines fgets gives.
 #include "libcfg/line_reader.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -12,11 +10,11 @@
 
 namespace {
 
-// Every read to the end, as the bytes it wrote up to its NUL (NUL bytes inside a line
-// included): the buffer is filled with a marker before each read.
+// Every read to the end of `text`, as the bytes it wrote up to its NUL (NUL bytes inside a
+// line included): the buffer is filled with a marker before each read.
 template <typename Read>
-std::vector<std::string> all_lines(const std::string& path, std::size_t size, Read read) {
-  file_ptr f(std::fopen(path.c_str(), "rb"));
+std::vector<std::string> all_lines(std::string text, std::size_t size, Read read) {
+  file_ptr f(fmemopen(text.data(), text.size(), "r"));
   line_reader r(f.get());
   std::vector<std::string> got;
   std::vector<char> line(size);
@@ -31,8 +29,6 @@ std::vector<std::string> all_lines(const std::string& path, std::size_t size, Re
 }
 
 TEST(ReadLine, AgreesWithFgets) {
-  const std::string path =
-      (std::filesystem::temp_directory_path() / ("lines_" + std::to_string(getpid()))).string();
   std::string mixed;  // lines of every length from 0 to 600, across many blocks
   for (int len = 0; len <= 600; len += 7) mixed += std::string(len, 'a' + len % 26) + "\n";
   using s = std::string;
@@ -49,13 +45,11 @@ TEST(ReadLine, AgreesWithFgets) {
     return read_line(r, l, n);
   };
   for (const std::string& text : cases) {
-    std::ofstream(path, std::ios::binary) << text;
     for (std::size_t size : {2u, 3u, 256u}) {
-      EXPECT_EQ(all_lines(path, size, by_read_line), all_lines(path, size, by_fgets))
+      EXPECT_EQ(all_lines(text, size, by_read_line), all_lines(text, size, by_fgets))
           << "size " << size << ", text of " << text.size() << " bytes";
     }
   }
-  std::filesystem::remove(path);
 }
 
 }  // namespace

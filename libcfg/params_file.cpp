@@ -20,17 +20,10 @@ struct par_rule {
 };
 
 void parse_bus(par_state&, int, char** argv) {
-  switch (argv[1][0]) {
-    case 'a':
-    case 'A':
-      params.bus = BUS_AT;
-      break;
-    case 'm':
-    case 'M':
-      params.bus = BUS_MC;
-      break;
-    default:
-      std::printf("%s invalid bus type: %s.\n", pw, argv[1]);
+  if (const int bus = bus_of_word(argv[1])) {
+    params.bus = static_cast<std::uint8_t>(bus);
+  } else {
+    std::printf("%s invalid bus type: %s.\n", pw, argv[1]);
   }
 }
 
@@ -114,13 +107,11 @@ void parse_line(par_state& st, int argc, char** argv) {
 
 }  // namespace
 
-params_rec* load_params(const char* prog) {
-  const file_ptr f = open_beside(prog, "par", "r", "load_params");
-  if (f == nullptr) return nullptr;
+params_rec* read_params(std::FILE* in) {
   par_state st{0, nullptr};
   params.bus = 0;
   std::array<char*, MAX_TOKENS> argv{};
-  line_reader lines(f.get());
+  line_reader lines(in);
   while (read_line(lines, buf, BUF_SIZE)) {
     const int argc = argvify(argv.data(), buf);
     if (argc > 0) parse_line(st, argc, argv.data());
@@ -129,10 +120,13 @@ params_rec* load_params(const char* prog) {
   return &params;
 }
 
-int save_params(const char* prog) {
-  // Closed here rather than by its owner: the close result is the function's result.
-  std::FILE* const f = open_beside(prog, "par", "w", "save_params").release();
-  if (f == nullptr) return -1;
+params_rec* load_params(const char* prog) {
+  const file_ptr f = open_beside(prog, "par", "r", "load_params");
+  if (f == nullptr) return nullptr;
+  return read_params(f.get());
+}
+
+void write_params(std::FILE* f) {
   std::fputs("# Common Params...\n", f);
   // An unset mode gets no line, so the file reads back unset.
   if (params.mode != 0) {
@@ -151,6 +145,13 @@ int save_params(const char* prog) {
     std::fprintf(f, "\tioa  %x\n", b.ioa);
     std::fprintf(f, "\tdpa  %lx\n\n", static_cast<unsigned long>(b.dpa));
   }
+}
+
+int save_params(const char* prog) {
+  // Closed here rather than by its owner: the close result is the function's result.
+  std::FILE* const f = open_beside(prog, "par", "w", "save_params").release();
+  if (f == nullptr) return -1;
+  write_params(f);
   return std::fclose(f);
 }
 
@@ -175,7 +176,7 @@ params_rec* init_params(int argc, char** argv) {
   if (argc < 2) {
     params.bus = 0;
   } else {
-    params.bus = (argv[1][0] == 'a' || argv[1][0] == 'A') ? BUS_AT : BUS_MC;
+    params.bus = bus_of_word(argv[1]) == BUS_AT ? BUS_AT : BUS_MC;
   }
   params.nboards = 0;
   params.mode = 0;

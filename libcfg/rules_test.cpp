@@ -1,3 +1,4 @@
+// The shared rules of a board set: the interrupt-sharing rules and the dual-port address tests.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,5 +1,4 @@
 // The line tokenizer and the small parsers shared by every reader and several prompts.
-#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -101,33 +100,15 @@ std::int32_t read_decimal(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-void* (*path_alloc)(std::size_t) = std::malloc;
-
-char* make_path(const char* prog, const char* name) {
-  const char* slash = std::strrchr(prog, '/');
-  const std::size_t dir_len = slash ? static_cast<std::size_t>(slash - prog) + 1 : 0;
-  const std::size_t name_len = std::strlen(name);
-  char* path = static_cast<char*>(path_alloc(dir_len + name_len + 1));
-  if (path == nullptr) {
-    std::fprintf(stderr, "%s: make_path: malloc() : no memory\n", prog);
-    return nullptr;
+int bus_of_word(const char* word) {
+  switch (word[0]) {
+    case 'a':
+    case 'A':
+      return BUS_AT;
+    case 'm':
+    case 'M':
+      return BUS_MC;
+    default:
+      return 0;
   }
-  std::memcpy(path, prog, dir_len);
-  std::memcpy(path + dir_len, name, name_len + 1);
-  return path;
-}
-
-void report_fopen(const char* prog, const char* func, const char* path) {
-  const int saved = errno;
-  std::fprintf(stderr, "%s: %s: fopen(%s) ", prog, func, path);
-  errno = saved;
-  std::perror("");
-}
-
-file_ptr open_beside(const char* prog, const char* name, const char* mode, const char* func) {
-  const path_ptr path(make_path(prog, name));
-  if (path == nullptr) return nullptr;
-  file_ptr f(std::fopen(path.get(), mode));
-  if (f == nullptr) report_fopen(prog, func, path.get());
-  return f;
 }

@@ -1,3 +1,5 @@
+// The tokenizer and the small parsers: tokens of a line, table lookup, hexadecimal and
+// decimal numbers, paths beside the program.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

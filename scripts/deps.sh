@@ -3,8 +3,11 @@
 set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
-for pkg in cmake g++ clang libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev \
-           valgrind cppcheck clang-tidy clang-format; do
+# clang, its runtime libraries, clang-tidy and clang-format all from the distribution's
+# default LLVM, so that the sanitizer and fuzzer runtimes match the compiler.
+for pkg in cmake g++ libgtest-dev libgmock-dev libbenchmark-dev \
+           clang libclang-rt-dev clang-tidy clang-format \
+           valgrind cppcheck groff-base; do
   have "$pkg" || need+=("$pkg")
 done
 if ((${#need[@]})); then

@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-30}
 shift || true
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKDZ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKDZ_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 targets=("$@")
 if ((${#targets[@]} == 0)); then

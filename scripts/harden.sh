@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 echo "== sanitizer build and tests (clang, ASan + UBSan)"
-CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_SANITIZE=ON >/dev/null
+CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  >/dev/null
 cmake --build build-san -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-san --output-on-failure -j"$(nproc)"

@@ -5,7 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build-vg
-cmake -S . -B "$build" -DKDZ_STATIC=OFF -DBUILD_TESTING=OFF >/dev/null
+cmake -S . -B "$build" -DKDZ_STATIC=OFF -DBUILD_TESTING=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+  >/dev/null
 cmake --build "$build" --target buildc editpar -j"$(nproc)" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

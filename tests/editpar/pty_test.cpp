@@ -1,4 +1,4 @@
-// One run of editpar on a terminal: every question must be there before an answer is sent.
+// The editor on a terminal: every question must have reached it before an answer is sent.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -6,14 +6,14 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
-namespace fs = std::filesystem;
+#include "tests/golden.h"
 
 namespace {
+
+using namespace golden;
 
 // Reads from the terminal until `prompt` shows after `from`; false after 5 s of silence.
 bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& prompt) {
@@ -33,9 +33,7 @@ bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& p
 }
 
 TEST(Terminal, AddsBoardAndSaves) {
-  const fs::path dir = fs::temp_directory_path() / ("editpar_pty_" + std::to_string(getpid()));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
+  const fs::path dir = scratch("editpar_pty");
   std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
                                 "irqs 5\nioas-primary 300\n";
   int fd = -1;
@@ -65,9 +63,7 @@ TEST(Terminal, AddsBoardAndSaves) {
   waitpid(pid, &status, 0);
   close(fd);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  std::ostringstream par;
-  par << std::ifstream(dir / "par").rdbuf();
-  EXPECT_EQ(par.str(),
+  EXPECT_EQ(read_file(dir / "par"),
             "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
             "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n\tdpa  d0000\n\n");
   fs::remove_all(dir);

@@ -18,13 +18,13 @@ int selection(menu_item* menu) {
     std::array<int, MAX_SHOWN + 1> row_of{};
     int shown = 0;
     std::fputs("\n", ed_out);
-    for (int i = 0; menu[i].show != 0; ++i) {
-      if (menu[i].show != 1 || shown == MAX_SHOWN) continue;
+    for (int i = 0; menu[i].show != ROW_END; ++i) {
+      if (menu[i].show != ROW_OFFERED || shown == MAX_SHOWN) continue;
       row_of[++shown] = i;
       std::fprintf(ed_out, "\t%d) %s\n", shown, menu[i].label ? menu[i].label : null);
     }
     std::fputs("\n", ed_out);
-    text80 question;
+    prompt_text question;
     question.add("Selection (1-%d, q to quit): ", shown);
     ask(question.s);
     if (buf[0] == 'q' || buf[0] == 'Q') return -1;
@@ -60,7 +60,8 @@ int pick_1_of_list(int mode, const value_list* list, const char* question, const
   if (list->count <= 1) return 0;
   for (;;) {
     ask(question);
-    const std::int32_t value = mode == 2 ? static_cast<std::int32_t>(htol(buf)) : read_decimal(buf);
+    const std::int32_t value =
+        mode == READ_HEX ? static_cast<std::int32_t>(htol(buf)) : read_decimal(buf);
     const int i = list_index(list, value);
     if (i >= 0) return i;
     std::fprintf(ed_out, "%s\n", help);
@@ -73,7 +74,7 @@ int which_board(const char* verb) {
     std::fprintf(ed_out, "There are no boards configured to %s\n", verb);
     return -1;
   }
-  text80 question, help;
+  prompt_text question, help;
   if (n == 1) {
     std::fputs("There is only one board configured\n", ed_out);
     question.add("Do you wish to %s it? (y or n) ", verb);

@@ -5,26 +5,27 @@
 #include "libcfg/editor.h"
 
 std::array<menu_item, 7> main_menu = {{
-    {2, "Switch to interrupt driven operation.", switch_mode},
-    {2, "Switch to polled operation.", switch_mode},
-    {1, "List parameters for all boards", list_params},
-    {1, "Add board", add_board},
-    {1, "Modify board", mod_board},
-    {1, "Delete board", del_board},
-    {0, null, nullptr},
+    {ROW_HIDDEN, "Switch to interrupt driven operation.", switch_mode},
+    {ROW_HIDDEN, "Switch to polled operation.", switch_mode},
+    {ROW_OFFERED, "List parameters for all boards", list_params},
+    {ROW_OFFERED, "Add board", add_board},
+    {ROW_OFFERED, "Modify board", mod_board},
+    {ROW_OFFERED, "Delete board", del_board},
+    {ROW_END, null, nullptr},
 }};
 
 // Placeholder labels of the value rows; mod_board points each at its filled-in text.
 std::array<menu_item, 5> mod_menu = {{
-    {1, "io address:      ioa", nullptr},
-    {1, "mem address:  0d0000", nullptr},
-    {1, "dual port size:   xx", nullptr},
-    {1, "IRQ:              xx", nullptr},
-    {0, null, nullptr},
+    {ROW_OFFERED, "io address:      ioa", nullptr},
+    {ROW_OFFERED, "mem address:  0d0000", nullptr},
+    {ROW_OFFERED, "dual port size:   xx", nullptr},
+    {ROW_OFFERED, "IRQ:              xx", nullptr},
+    {ROW_END, null, nullptr},
 }};
 
 namespace {
 
+enum main_row { ROW_TO_INTERRUPT, ROW_TO_POLL };
 enum mod_row { ROW_IOA, ROW_DPA, ROW_SIZE, ROW_IRQ };
 
 // The fixed text of a value row followed by the board's value.
@@ -37,10 +38,6 @@ void fill_mod_labels(const board_rec& b) {
   std::snprintf(mod_labels[ROW_SIZE], n, "dual port size:   %2d", b.size);
   std::snprintf(mod_labels[ROW_IRQ], n, "IRQ:              %2d", b.irq);
   for (int row = ROW_IOA; row <= ROW_IRQ; ++row) mod_menu[row].label = mod_labels[row];
-}
-
-int shown_if(bool offered) {
-  return offered ? 1 : 2;
 }
 
 // Once a bus is set, only the classes of types on that bus are offered.
@@ -57,7 +54,7 @@ void flag_classes_on_bus() {
 int choose_type() {
   if (config.nclasses == 1) {
     for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
-      if (bclass_menu[i].show == 1) return i;
+      if (bclass_menu[i].show == ROW_OFFERED) return i;
     }
     return -1;
   }
@@ -96,7 +93,7 @@ void add_board() {
   b.dpa = get_dp_addr(n, &type);
   b.irq = params.mode == MODE_INTERRUPT ? get_irq(n, &type.irqs) : 0;
   print_summary(n, type, b);
-  text80 question;
+  prompt_text question;
   question.add("\nOk to add board %d (y or n): ", n + 1);
   if (pick_a_or_b('y', 'n', question.s, "Enter y to add this board, n to try again.") == 'y') {
     ++params.nboards;
@@ -117,7 +114,7 @@ void mod_board() {
   const btype_rec& type = config.types[b.type];
   fill_mod_labels(b);
   mod_menu[ROW_IOA].show = shown_if(type.t_code != EISA_T_CODE);
-  mod_menu[ROW_DPA].show = 1;
+  mod_menu[ROW_DPA].show = ROW_OFFERED;
   mod_menu[ROW_SIZE].show = shown_if(type.sizes.count > 1);
   mod_menu[ROW_IRQ].show = shown_if(params.mode == MODE_INTERRUPT);
   for (;;) {
@@ -173,16 +170,20 @@ void list_params() {
   std::fputs("\n", ed_out);
 }
 
+void show_mode_rows() {
+  const bool both = mode_can_change(config.modes);
+  main_menu[ROW_TO_INTERRUPT].show = shown_if(both && params.mode != MODE_INTERRUPT);
+  main_menu[ROW_TO_POLL].show = shown_if(both && params.mode == MODE_INTERRUPT);
+}
+
 void switch_mode() {
   if (params.mode == MODE_INTERRUPT) {
     params.mode = MODE_POLL;
-    main_menu[0].show = 1;
-    main_menu[1].show = 2;
+    show_mode_rows();
     return;
   }
   params.mode = MODE_INTERRUPT;
-  main_menu[0].show = 2;
-  main_menu[1].show = 1;
+  show_mode_rows();
   for (int i = 0; i < params.nboards; ++i) {
     board_rec& b = params.boards[i];
     if (b.irq == 0) b.irq = get_irq(i, &config.types[b.type].irqs);

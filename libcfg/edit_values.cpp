@@ -22,8 +22,8 @@ constexpr list_texts size_texts = {"What size is the dual port on board %d? (%d"
                                    ", or %d "};
 
 // Builds both texts over a list of two or more values.
-void build_texts(const list_texts& t, int board, const value_list* list, text80& question,
-                 text80& help) {
+void build_texts(const list_texts& t, int board, const value_list* list, prompt_text& question,
+                 prompt_text& help) {
   const auto& v = list->values;
   const int last = list->count - 1;
   // The formats come from the tables above; each takes the arguments given here.
@@ -44,9 +44,10 @@ void build_texts(const list_texts& t, int board, const value_list* list, text80&
 std::uint16_t pick_decimal(const list_texts& t, int board, const value_list* list) {
   if (list->count <= 0) return 0;
   if (list->count == 1) return static_cast<std::uint16_t>(list->values[0]);
-  text80 question, help;
+  prompt_text question, help;
   build_texts(t, board, list, question, help);
-  return static_cast<std::uint16_t>(list->values[pick_1_of_list(1, list, question.s, help.s)]);
+  return static_cast<std::uint16_t>(
+      list->values[pick_1_of_list(READ_DECIMAL, list, question.s, help.s)]);
 }
 
 }  // namespace
@@ -55,11 +56,11 @@ std::uint16_t get_ioa(int board, const value_list* primary, const value_list* ex
   if (primary->count <= 0) return 0;
   if (primary->count == 1) return static_cast<std::uint16_t>(primary->values[0]);
   // Only the primary addresses are shown; the extras are accepted all the same.
-  text80 question, help;
+  prompt_text question, help;
   build_texts(ioa_texts, board, primary, question, help);
   const value_list choices = ioa_choices(primary, extras);
   return static_cast<std::uint16_t>(
-      choices.values[pick_1_of_list(2, &choices, question.s, help.s)]);
+      choices.values[pick_1_of_list(READ_HEX, &choices, question.s, help.s)]);
 }
 
 std::uint16_t get_irq(int board, const value_list* irqs) {

@@ -31,7 +31,7 @@ void ask(const char* question) {
   } while (buf[0] == '\0');
 }
 
-void text80::add(const char* format, ...) {
+void prompt_text::add(const char* format, ...) {
   if (len >= sizeof s - 1) return;
   std::va_list args;
   va_start(args, format);
