@@ -46,8 +46,8 @@ void read_init_flags(std::FILE* in);
 // Clears `is_dce`, then sets the flag of every line of `in` that begins with "tty", for
 // the identifier at positions 3 to 5.
 void read_dce_flags(std::FILE* in);
-// Read the old "Init" and "dces" at `path` into the flags; a file that cannot be opened
-// leaves them clear, silently.
+// Read the old "Init" and "dces" at `path` into the flags; a file that cannot be opened,
+// or is not a regular file, leaves them clear, silently.
 void load_init(const char* prog, const char* path);
 void load_dces(const char* prog, const char* path);
 
@@ -59,8 +59,9 @@ void write_dces(out_file& f);     // "dces": DCE lines. REQUIRES: load_dces.
 void write_dtes(out_file& f);     // "dtes": DTE lines. REQUIRES: load_dces.
 void write_node(out_file& f);     // "Node": the package node, three per port. REQUIRES: load_dces.
 
-// Write their text to the file at `path`, created or truncated; a file that cannot be
-// opened is reported on standard error under the writer's name, and nothing is written.
+// Replace the file at `path` by their text (replace_file); what fails is reported on
+// standard error under the writer's name. "Init" and "dces" keep their previous version as
+// "Init.old" and "dces.old" and reach the disk before they take their place.
 void build_space(const char* prog, const char* path);
 void build_sdevice(const char* prog, const char* path);
 void build_init(const char* prog, const char* path);

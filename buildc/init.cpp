@@ -22,5 +22,6 @@ void write_init(out_file& f) {
 }
 
 void build_init(const char* prog, const char* path) {
-  write_generated(prog, "build_init", path, write_init);
+  // What the user switched on: kept as "Init.old" when it changes, and on the disk.
+  write_generated(prog, "build_init", path, write_init, KEEP_OLD | SYNC);
 }

@@ -27,7 +27,8 @@ void write_dtes(out_file& f) {
 }
 
 void build_dces(const char* prog, const char* path) {
-  write_generated(prog, "build_dces", path, write_dces);
+  // What the user moved to the DCE lines: kept as "dces.old" when it changes, and on the disk.
+  write_generated(prog, "build_dces", path, write_dces, KEEP_OLD | SYNC);
 }
 
 void build_dtes(const char* prog, const char* path) {

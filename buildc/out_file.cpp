@@ -18,14 +18,9 @@ void out_file::grow() {
   capacity_ = capacity;
 }
 
-void write_generated(const char* prog, const char* func, const char* path,
-                     void (*write)(out_file&)) {
-  const file_ptr f(std::fopen(path, "w"));
-  if (!f) {
-    report_fopen(prog, func, path);
-    return;
-  }
+void write_generated(const char* prog, const char* func, const char* path, void (*write)(out_file&),
+                     unsigned flags) {
   out_file text;
   write(text);
-  std::fwrite(text.text().data(), 1, text.text().size(), f.get());
+  replace_file(prog, func, path, text.text(), flags);
 }

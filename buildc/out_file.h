@@ -44,7 +44,7 @@ class out_file {
   std::size_t capacity_ = 0;
 };
 
-// Writes what `write` prints to the file `path`, created or truncated; a file that cannot
-// be opened is reported as `func` of `prog`, and nothing is written.
-void write_generated(const char* prog, const char* func, const char* path,
-                     void (*write)(out_file&));
+// Replaces the file `path` by what `write` prints, with replace_file and its `flags`; what
+// fails is reported as `func` of `prog`.
+void write_generated(const char* prog, const char* func, const char* path, void (*write)(out_file&),
+                     unsigned flags = 0);

@@ -1,4 +1,8 @@
 // Port numbering and the state carried over from the previous "Init" and "dces".
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -62,11 +66,21 @@ void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::FILE* in,
   }
 }
 
+// An old file that cannot be opened, or that is not a regular file (a FIFO would never
+// end), leaves the flags clear, silently.
 void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
                 void (*read)(std::FILE*)) {
   flags.fill(0);
-  const file_ptr f(std::fopen(path, "r"));
-  if (f) read(f.get());
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st {};
+  std::FILE* const f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
+  if (f == nullptr) {
+    ::close(fd);
+    return;
+  }
+  read(f);
+  std::fclose(f);
 }
 
 }  // namespace

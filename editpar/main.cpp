@@ -1,6 +1,12 @@
 // editpar: creates or edits the board parameters "par" beside the program.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "libcfg/editor.h"
 
@@ -12,12 +18,36 @@ constexpr char usage[] =
     "       editpar -c        check the parameters against the catalog\n"
     "       editpar -h        print this text\n";
 
-// Whether "par" is absent: only then is a fresh set started.
+constexpr int LOCKED_OUT = 3;  // the status of an editor that found another at work
+
+// The open directory whose lock this editor holds; the lock lasts as long as it is open.
+int lock_fd = -1;
+
+// Whether "par" is absent: only then is a fresh set started. Asked without opening it.
 bool par_missing(const char* prog) {
   const path_ptr path(make_path(prog, "par"));
   if (!path) return false;  // load_params meets the same failure and ends the run
-  const file_ptr f(std::fopen(path.get(), "r"));
-  return !f && errno == ENOENT;
+  struct stat st {};
+  return ::stat(path.get(), &st) != 0 && errno == ENOENT;
+}
+
+// Takes the lock of the directory of the program's files for the rest of the run, so that
+// two editors never undo each other's changes. False when another editor holds it.
+bool lock_files(const char* prog) {
+  const char* slash = std::strrchr(prog, '/');
+  const std::string dir = slash == nullptr ? "." : slash == prog ? "/" : std::string(prog, slash);
+  lock_fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock_fd >= 0 && flock(lock_fd, LOCK_EX | LOCK_NB) == 0) return true;
+  if (lock_fd >= 0 && errno == EWOULDBLOCK) {
+    std::fprintf(stderr, "%s: par is being edited by another editpar\n", prog);
+    return false;
+  }
+  // Without the lock the editor still works, as it did before there was one.
+  const int error = errno;
+  std::fprintf(stderr, "%s: cannot lock %s: ", prog, dir.c_str());
+  errno = error;
+  std::perror("");
+  return true;
 }
 
 int list(const char* prog) {
@@ -51,10 +81,7 @@ int edit(const char* prog, int argc, char** argv) {
   return save_params(prog) == 0 ? 0 : 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const char* prog = argv[0];
+int editpar(const char* prog, int argc, char** argv) {
   const char* first = argc > 1 ? argv[1] : "";
   if (std::strcmp(first, "-h") == 0) {
     std::fputs(usage, stdout);
@@ -66,7 +93,16 @@ int main(int argc, char** argv) {
     std::fputs(usage, stderr);
     return 2;
   }
+  if (!list_only && !check_only && !lock_files(prog)) return LOCKED_OUT;
   if (load_config(prog, "cfg") == nullptr) return check_only ? 2 : 1;
   if (check_only) return check(prog);
   return list_only ? list(prog) : edit(prog, argc, argv);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* prog = start_program(argc, argv);
+  const bool check_only = argc > 1 && std::strcmp(argv[1], "-c") == 0;
+  return finish_program(prog, editpar(prog, argc, argv), check_only ? 2 : 1);
 }

@@ -1,5 +1,6 @@
 // The board catalog "cfg": its reader, which fills `config`, `def` and the type tables,
 // and its listing.
+#include <cerrno>
 #include <cstring>
 
 #include "libcfg/libcfg.h"
@@ -258,13 +259,13 @@ config_rec* read_config(std::FILE* in) {
   }
   btype_tags[config.ntypes].name = null;
   bclass_menu[config.ntypes].show = ROW_END;
-  return &config;
+  errno = lines.error;
+  return lines.error == 0 ? &config : nullptr;
 }
 
 config_rec* load_config(const char* prog, const char* name) {
-  const file_ptr f = open_beside(prog, name, "r", "load_config");
-  if (f == nullptr) return nullptr;
-  return read_config(f.get());
+  const auto read = [](std::FILE* f) { return read_config(f) != nullptr; };
+  return load_beside(prog, name, "load_config", read) ? &config : nullptr;
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 // Capacities.
 constexpr int MAX_TYPES = 13;             // types a catalog holds with both tables intact
@@ -181,12 +182,49 @@ struct file_close {
 };
 using file_ptr = std::unique_ptr<std::FILE, file_close>;
 
-// Writes "<prog>: <func>: fopen(<path>) " and the system's error text for errno to
+// Writes "<prog>: <func>: <call>(<path>) " and the system's error text for errno to
 // standard error, as perror does with an empty prefix.
+void report_call(const char* prog, const char* func, const char* call, const char* path);
+// report_call for a failed "fopen".
 void report_fopen(const char* prog, const char* func, const char* path);
-// Opens the file `name` beside the program with `mode`. Null when the path cannot be
-// formed or the file cannot be opened, after reporting it as `func` of `prog`.
-file_ptr open_beside(const char* prog, const char* name, const char* mode, const char* func);
+// Opens `path` for reading without waiting on it, so that a FIFO or a device in its place
+// cannot hang the program. Null after reporting, as `func` of `prog`, a file that cannot be
+// opened (report_fopen) or one that is neither a regular file nor a directory
+// ("<prog>: <func>: <path> is not a regular file").
+file_ptr open_input(const char* prog, const char* func, const char* path);
+// Reads the file `name` beside `prog` with `read`, which returns false when a read fails
+// (with errno set). False after reporting, as `func` of `prog`, a path that cannot be
+// formed, a file open_input refuses, or a failed read ("read(<path>)").
+bool load_beside(const char* prog, const char* name, const char* func, bool (*read)(std::FILE*));
+
+// Files written whole. How replace_file keeps a file:
+enum replace_flag : unsigned {
+  KEEP_OLD = 1,  // the previous version stays beside it as NAME.old, one generation
+  SYNC = 2,      // the new contents reach the disk before they take the file's place
+};
+// Makes the file at `path` hold `text`, replacing it whole, as `func` of `prog`:
+// - where fopen(path, "w") would fail, that failure is reported as report_fopen does (a
+//   FIFO, socket or device as "<path> is not a regular file") and nothing is created or
+//   changed;
+// - a file that already holds `text` is not touched;
+// - otherwise `text` goes to a temporary file beside the file (beside the file a symbolic
+//   link names) that takes its place by a rename, with its permission bits, owner and
+//   group; a file of several hard links, or in a directory that takes no new file, is
+//   rewritten in place;
+// - a failure after that is reported as "write(<path>)"; the file keeps its old contents
+//   (when it was not rewritten in place), a missing file stays missing, and no temporary
+//   file is left.
+// SIGINT, SIGTERM and SIGHUP wait until the file is replaced. Returns 0 or -1.
+int replace_file(const char* prog, const char* func, const char* path, std::string_view text,
+                 unsigned flags);
+
+// The name a program was started by (argv[0], or "" without one), for its paths and its
+// messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write.
+const char* start_program(int argc, char** argv);
+// The exit status once standard output is flushed: `status`; or, when standard output
+// could not be written, `failed` in place of a status of 0, after writing
+// "<prog>: stdout: " and the system's error text to standard error.
+int finish_program(const char* prog, int status, int failed);
 
 // What a board type is made of.
 
@@ -197,10 +235,11 @@ int ports_of(const btype_rec& type);
 
 // Reads a catalog from `in` into config, def, btype_tags and bclass_menu, replacing the
 // catalog read before; warnings about lines it cannot use go to standard output. An empty
-// stream gives a catalog without types. Returns &config.
+// stream gives a catalog without types. Returns &config, or null (errno set) when a read
+// failed.
 config_rec* read_config(std::FILE* in);
 // Reads the catalog `name` ("cfg") beside `prog` with read_config. Returns &config, or
-// null after reporting a path that cannot be formed or a file that cannot be opened.
+// null after reporting (load_beside) why the catalog cannot be had.
 config_rec* load_config(const char* prog, const char* name);
 // Lists the catalog on standard output: modes, copy, pkg, then two lines per type.
 void print_config();
@@ -209,17 +248,17 @@ void print_config();
 
 // Reads a parameter set from `in` into params (its mode only where a line sets it),
 // finding each board's type by name in btype_tags; warnings go to standard output, and a
-// board of unknown type is dropped. Returns &params.
+// board of unknown type is dropped. Returns &params, or null (errno set) when a read failed.
 // REQUIRES: the catalog is loaded.
 params_rec* read_params(std::FILE* in);
-// Reads "par" beside `prog` with read_params. Returns &params, or null after reporting a
-// path that cannot be formed or a file that cannot be opened.
+// Reads "par" beside `prog` with read_params. Returns &params, or null after reporting
+// (load_beside) why the parameters cannot be had.
 params_rec* load_params(const char* prog);
 // Writes params to `f` in the format read_params reads back to the same set (an unset
 // mode gets no mode line). REQUIRES: every board's type has its row in btype_tags.
 void write_params(std::FILE* f);
-// Writes params to "par" beside `prog`, created or emptied. Returns 0, -1 after reporting
-// a path that cannot be formed or a file that cannot be opened, or the close's EOF.
+// Writes params to "par" beside `prog` with replace_file, keeping the previous "par" as
+// "par.old". Returns 0, or -1 after reporting why it could not.
 int save_params(const char* prog);
 // Lists params on standard output, each board with its type's class label.
 void print_params();

@@ -2,13 +2,16 @@
 // through several layers, which cost the generator more than its own parsing.
 #include "libcfg/line_reader.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
 
 bool refill(line_reader& r) {
   r.next = 0;
+  if (r.error != 0) return false;
   r.end = std::fread(r.block, 1, line_reader::BLOCK, r.f);
+  if (r.end == 0 && std::ferror(r.f)) r.error = errno != 0 ? errno : EIO;
   return r.end > 0;
 }
 

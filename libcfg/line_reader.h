@@ -11,6 +11,7 @@ struct line_reader {
   std::FILE* f;
   std::size_t next = 0;  // first byte of `block` not yet handed out
   std::size_t end = 0;   // bytes in `block`
+  int error = 0;         // errno of a read that failed; reading ends there
   char block[BLOCK] = {};
 
   explicit line_reader(std::FILE* stream) : f(stream) {}
@@ -18,5 +19,5 @@ struct line_reader {
 
 // Fills `line` (of `size` >= 2 bytes) as fgets(line, size, r.f) would: up to size - 1 bytes, ending
 // after the first newline, NUL bytes copied like any other, then a NUL. Returns false at the end of
-// the file, when nothing was left to read.
+// the file, when nothing was left to read, and after a read error (r.error tells it).
 bool read_line(line_reader& r, char* line, std::size_t size);

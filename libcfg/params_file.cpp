@@ -1,4 +1,6 @@
 // The board parameter file "par": its reader, its writer, its listing and a fresh set.
+#include <cerrno>
+
 #include "libcfg/libcfg.h"
 #include "libcfg/line_reader.h"
 
@@ -117,13 +119,13 @@ params_rec* read_params(std::FILE* in) {
     if (argc > 0) parse_line(st, argc, argv.data());
   }
   params.nboards = st.count;
-  return &params;
+  errno = lines.error;
+  return lines.error == 0 ? &params : nullptr;
 }
 
 params_rec* load_params(const char* prog) {
-  const file_ptr f = open_beside(prog, "par", "r", "load_params");
-  if (f == nullptr) return nullptr;
-  return read_params(f.get());
+  const auto read = [](std::FILE* f) { return read_params(f) != nullptr; };
+  return load_beside(prog, "par", "load_params", read) ? &params : nullptr;
 }
 
 void write_params(std::FILE* f) {
@@ -148,11 +150,20 @@ void write_params(std::FILE* f) {
 }
 
 int save_params(const char* prog) {
-  // Closed here rather than by its owner: the close result is the function's result.
-  std::FILE* const f = open_beside(prog, "par", "w", "save_params").release();
-  if (f == nullptr) return -1;
+  const path_ptr path(make_path(prog, "par"));
+  if (path == nullptr) return -1;
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* const f = open_memstream(&text, &size);
+  if (f == nullptr) {
+    report_call(prog, "save_params", "write", path.get());
+    return -1;
+  }
   write_params(f);
-  return std::fclose(f);
+  std::fclose(f);
+  const int result = replace_file(prog, "save_params", path.get(), {text, size}, KEEP_OLD | SYNC);
+  std::free(text);
+  return result;
 }
 
 void print_params() {

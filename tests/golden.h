@@ -1,8 +1,11 @@
-// What the end-to-end drivers share: the case folders, their files, and a run of a real
-// program as a user starts it, with its streams in files and a time limit.
+// What the end-to-end drivers share: the case folders, their files, the faults a case sets
+// up, a run of a real program as a user starts it, and what a run may not change.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,8 @@ std::vector<std::string> case_names(const fs::path& dir);
 std::vector<std::string> words_of(const std::string& text);
 // A scratch directory of this process for the case `name`, made empty.
 fs::path scratch(const std::string& name);
+// Removes a scratch directory, whatever the permission bits a case left on it.
+void clean(const fs::path& dir);
 
 struct run_spec {
   fs::path exe;                   // the program
@@ -26,9 +31,40 @@ struct run_spec {
   fs::path in = "/dev/null";      // standard input
   fs::path out, err;              // standard output and error go to these files
   unsigned seconds = 20;          // a run that takes longer is killed
+  long file_size = -1;            // the file size limit (RLIMIT_FSIZE), when not -1
+  bool as_nobody = false;         // run as user and group 65534 (when the tests run as root)
 };
 
-// Runs the program; returns its exit status, or -1 when it did not exit by itself.
+// Runs the program with umask 022 and SIGXFSZ ignored; returns its exit status, or -1 when
+// it did not exit by itself.
 int run(const run_spec& spec);
+
+// Applies a case's "setup" to the staged directory `stage` and to the run, one directive a
+// line ('#' begins a comment):
+//   user nobody         the run, and every file staged so far, belong to user 65534
+//   fsize N             the run may write files of N bytes at most (a full disk)
+//   mkdir NAME | fifo NAME | symlink NAME TARGET | link NAME EXISTING | chmod MODE NAME
+//   stdout PATH         the run's standard output goes to PATH (such as /dev/full)
+// Returns false, after a test failure, for a directive it does not know.
+bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec);
+
+// What lies under a directory: each entry's kind ('f' file, 'd', 'l' link, 'p' FIFO),
+// permission bits, modification time and, for a file, its bytes.
+struct entry {
+  char kind;
+  mode_t mode;
+  long long mtime_ns;
+  std::string bytes;
+};
+using tree = std::map<std::string, entry>;
+// Every entry under `dir`, by its path relative to `dir`; symbolic links are not followed.
+tree snapshot(const fs::path& dir);
+// Sets the modification time of every file under `dir` to one in the past, so that a file
+// rewritten by the run shows it.
+void age(const fs::path& dir);
+// What a run did that no run may do: an entry of another kind; a file that kept its bytes
+// but not its modification time; a file with other permission bits; a new file whose bits
+// are not those fopen gives under umask 022 (0644; a ".old" copy those of its file).
+std::vector<std::string> broken_promises(const tree& before, const tree& after);
 
 }  // namespace golden

@@ -1,6 +1,7 @@
 // The generator's end-to-end cases: each folder's in/ is staged beside a copy of buildc in a
-// fresh directory, buildc runs there, and its status, stdout, stderr and the files it leaves
-// must be the folder's.
+// fresh directory, with the faults its "setup" names; buildc runs there, and its status,
+// stdout, stderr and the files it leaves must be the folder's. No run may leave a file it
+// did not mean to write, rewrite a file with the same bytes, or change a file's kind or bits.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -11,10 +12,12 @@ namespace {
 
 using namespace golden;
 
-std::set<std::string> names_in(const fs::path& dir) {
+// The files under `dir`, by their paths relative to it.
+std::set<std::string> files_in(const fs::path& dir) {
   std::set<std::string> names;
-  if (fs::exists(dir)) {
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
+  if (!fs::exists(dir)) return names;
+  for (const auto& [name, e] : snapshot(dir)) {
+    if (e.kind != 'd') names.insert(name);
   }
   return names;
 }
@@ -24,37 +27,48 @@ class Golden : public testing::TestWithParam<std::string> {};
 TEST_P(Golden, Run) {
   const fs::path src = fs::path(CASES_DIR) / GetParam();
   const fs::path top = scratch("buildc_" + GetParam());
-  // "./buildc" unless the case's args file names another path and further words.
+  // "./buildc" unless the case's args file names another path and further words; an empty
+  // one starts buildc without even a program name.
   const auto words = words_of(read_file(src / "args", "./buildc"));
   run_spec run_it;
   run_it.argv = words;
   run_it.cwd = top / "cwd";
-  run_it.exe = run_it.cwd / words[0];
+  run_it.exe = run_it.cwd / (words.empty() ? "buildc" : words[0]);
   run_it.out = top / "stdout";
   run_it.err = top / "stderr";
   const fs::path stage = run_it.exe.parent_path();
   fs::create_directories(stage);
   if (fs::exists(src / "in")) fs::copy(src / "in", stage, fs::copy_options::recursive);
   fs::copy_file(BUILDC_PATH, run_it.exe);
+  ASSERT_TRUE(set_up(read_file(src / "setup"), stage, run_it));
+  age(stage);
+  const tree before = snapshot(stage);
 
   EXPECT_EQ(run(run_it), std::stoi(read_file(src / "status")));
-  EXPECT_EQ(read_file(top / "stdout"), read_file(src / "stdout"));
+  if (run_it.out == top / "stdout") {
+    EXPECT_EQ(read_file(top / "stdout"), read_file(src / "stdout"));
+  }
   EXPECT_EQ(read_file(top / "stderr"), read_file(src / "stderr"));
 
+  const tree after = snapshot(stage);
+  for (const auto& broken : broken_promises(before, after)) ADD_FAILURE() << broken;
   // Every expected file as expected, every other staged file unchanged, nothing else.
-  std::set<std::string> want = names_in(src / "in");
-  for (const auto& name : names_in(src / "out")) {
+  std::set<std::string> want;
+  for (const auto& [name, e] : before) want.insert(name);
+  for (const auto& name : files_in(src / "out")) {
     EXPECT_EQ(read_file(stage / name), read_file(src / "out" / name)) << name;
     want.insert(name);
   }
-  for (const auto& name : names_in(src / "in")) {
-    if (!fs::exists(src / "out" / name) && fs::is_regular_file(src / "in" / name)) {
-      EXPECT_EQ(read_file(stage / name), read_file(src / "in" / name)) << name << " changed";
+  for (const auto& [name, e] : before) {
+    const auto now = after.find(name);
+    if (e.kind == 'f' && !fs::exists(src / "out" / name) && now != after.end()) {
+      EXPECT_EQ(now->second.bytes, e.bytes) << name << " changed";
     }
   }
-  want.insert(run_it.exe.filename().string());
-  EXPECT_EQ(names_in(stage), want);
-  if (!HasFailure()) fs::remove_all(top);
+  std::set<std::string> have;
+  for (const auto& [name, e] : after) have.insert(name);
+  EXPECT_EQ(have, want);
+  if (!HasFailure()) clean(top);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Golden, testing::ValuesIn(case_names(CASES_DIR)),

@@ -1,10 +1,12 @@
 // The editor's end-to-end cases: each folder's "cfg" and "par" are staged beside editpar in a
-// fresh directory, editpar runs there with the folder's "args" and typed "answers", and what
-// it prints, its status and the "par" it leaves must be the folder's.
+// fresh directory, with the faults its "setup" names; editpar runs there with the folder's
+// "args" and typed "answers", and what it prints, its status and the "par" it leaves must
+// be the folder's.
 //
 // Expected: "out" (standard output), "err" (standard error, empty when absent), "status"
 // (0 when absent) and "par.out" (the written "par"; when absent, "par" must be as it was, or
-// still absent); no other file may appear.
+// still absent). A "par" replaced by other bytes leaves its previous version in "par.old";
+// no other file may appear, and none may change its kind or bits or be rewritten unchanged.
 #include <gtest/gtest.h>
 
 #include "tests/golden.h"
@@ -32,18 +34,35 @@ TEST_P(Dialogue, Run) {
   if (fs::exists(src / "answers")) run_it.in = src / "answers";
   run_it.out = top / "out";
   run_it.err = top / "err";
+  ASSERT_TRUE(set_up(read_file(src / "setup"), dir, run_it));
+  age(dir);
+  const tree before = snapshot(dir);
 
   EXPECT_EQ(run(run_it), std::stoi(read_file(src / "status", "0")));
-  EXPECT_EQ(read_file(top / "out"), read_file(src / "out"));
-  EXPECT_EQ(read_file(top / "err"), read_file(src / "err"));
-  const fs::path want = fs::exists(src / "par.out") ? src / "par.out" : src / "par";
-  EXPECT_EQ(fs::exists(dir / "par"), fs::exists(want));
-  EXPECT_EQ(read_file(dir / "par"), read_file(want));
-  for (const auto& e : fs::directory_iterator(dir)) {  // "par" is the only file it writes
-    const std::string name = e.path().filename().string();
-    EXPECT_TRUE(name == "cfg" || name == "par") << name;
+  if (run_it.out == top / "out") {
+    EXPECT_EQ(read_file(top / "out"), read_file(src / "out"));
   }
-  if (!HasFailure()) fs::remove_all(top);
+  EXPECT_EQ(read_file(top / "err"), read_file(src / "err"));
+
+  const tree after = snapshot(dir);
+  for (const auto& broken : broken_promises(before, after)) ADD_FAILURE() << broken;
+  // "par" as written, or as it was (also when it was absent, or not a file).
+  const bool written = fs::exists(src / "par.out");
+  const auto par = before.find("par");
+  const bool had = par != before.end();
+  const std::string want = written ? read_file(src / "par.out") : had ? par->second.bytes : "";
+  EXPECT_EQ(after.count("par") != 0, written || had);
+  EXPECT_EQ(after.count("par") != 0 ? after.at("par").bytes : "", want);
+  const bool replaced = written && had && par->second.bytes != want;
+  if (replaced) {
+    EXPECT_EQ(read_file(dir / "par.old"), par->second.bytes);
+  }
+  for (const auto& [name, e] : after) {
+    const bool expected =
+        before.count(name) != 0 || (name == "par" && written) || (name == "par.old" && replaced);
+    EXPECT_TRUE(expected) << name << " appeared";
+  }
+  if (!HasFailure()) clean(top);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Dialogue, testing::ValuesIn(case_names(CASES_DIR)),

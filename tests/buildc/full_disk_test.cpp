@@ -1,0 +1,76 @@
+// The generator on a full disk: a write that fails part way through any of its files leaves
+// that file as it was (or absent), says so, leaves no temporary file, and the next run with
+// room writes the lines the user switched on, carried over from the untouched old files.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/golden.h"
+
+namespace {
+
+using namespace golden;
+
+struct output {
+  const char* name;
+  const char* writer;
+};
+// In the order the run writes them.
+constexpr output outputs[] = {{"kdzspc.h", "build_space"}, {"System", "build_sdevice"},
+                              {"Init", "build_init"},      {"dces", "build_dces"},
+                              {"dtes", "build_dtes"},      {"Node", "build_node"}};
+
+TEST(FullDisk, EachFileStaysWhole) {
+  // Old "Init" and "dces" with lines switched on and moved; no other old file.
+  const fs::path src = fs::path(CASES_DIR) / "carried_over";
+  for (const output& failing : outputs) {
+    // The limit cuts this file's write one byte short, and every larger file's earlier.
+    const long limit = static_cast<long>(fs::file_size(src / "out" / failing.name)) - 1;
+    SCOPED_TRACE(std::string(failing.name) + " cut at " + std::to_string(limit));
+    const fs::path top = scratch("full_disk");
+    run_spec run_it;
+    run_it.argv = {"./buildc"};
+    run_it.cwd = top / "dir";
+    run_it.exe = run_it.cwd / "buildc";
+    run_it.out = top / "stdout";
+    run_it.err = top / "stderr";
+    run_it.file_size = limit;
+    fs::copy(src / "in", run_it.cwd);
+    fs::copy_file(BUILDC_PATH, run_it.exe);
+    const tree before = snapshot(run_it.cwd);
+
+    EXPECT_EQ(run(run_it), 0);
+    std::string told;
+    std::set<std::string> names{"buildc", "cfg", "par", "Init", "dces"};
+    for (const output& o : outputs) {
+      const fs::path now = run_it.cwd / o.name;
+      const std::string want = read_file(src / "out" / o.name);
+      if (static_cast<long>(want.size()) > limit) {
+        told += std::string("./buildc: ") + o.writer + ": write(./" + o.name + ") File too large\n";
+        const auto old = before.find(o.name);
+        EXPECT_EQ(fs::exists(now), old != before.end()) << o.name;
+        if (old != before.end()) {
+          EXPECT_EQ(read_file(now), old->second.bytes) << o.name;
+        }
+      } else {
+        EXPECT_EQ(read_file(now), want) << o.name;
+        names.insert(o.name);
+        if (before.count(o.name) != 0) names.insert(std::string(o.name) + ".old");
+      }
+    }
+    EXPECT_EQ(read_file(top / "stderr"), told);
+    std::set<std::string> left;  // no temporary file among them
+    for (const auto& e : fs::directory_iterator(run_it.cwd)) {
+      left.insert(e.path().filename().string());
+    }
+    EXPECT_EQ(left, names);
+
+    run_it.file_size = -1;
+    EXPECT_EQ(run(run_it), 0);
+    EXPECT_EQ(read_file(top / "stderr"), "");
+    EXPECT_EQ(read_file(run_it.cwd / "Init"), read_file(src / "out" / "Init"));
+    if (!HasFailure()) clean(top);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,1 @@
+#define OLD 1

@@ -1,0 +1,110 @@
+// editpar as a process among others: while one waits at its menu, a second one is refused
+// with status 3 before it reads or writes anything, and listing and checking need no lock;
+// started without even a program name, it works on the files of the current directory.
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "tests/golden.h"
+
+namespace {
+
+using namespace golden;
+
+// Reads `fd` until `text` has come; false after 5 s of silence.
+bool wait_for(int fd, const std::string& text) {
+  std::string seen;
+  while (seen.find(text) == std::string::npos) {
+    pollfd p{fd, POLLIN, 0};
+    char chunk[512];
+    if (poll(&p, 1, 5000) <= 0) return false;
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    seen.append(chunk, static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+TEST(Lock, SecondEditorIsRefused) {
+  const fs::path top = scratch("lock");
+  const fs::path dir = top / "dir";
+  fs::create_directories(dir);
+  const std::string par =
+      "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
+      "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n"
+      "\tdpa  d0000\n\n";
+  std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
+                                "irqs 5\nioas-primary 300\n";
+  std::ofstream(dir / "par") << par;
+  std::ofstream(top / "delete") << "5\ny\nq\n";  // what the second editor would answer
+
+  int to_first[2], from_first[2];
+  ASSERT_EQ(pipe(to_first), 0);
+  ASSERT_EQ(pipe(from_first), 0);
+  const pid_t first = fork();
+  if (first == 0) {
+    dup2(to_first[0], 0);
+    dup2(from_first[1], 1);
+    close(to_first[1]);
+    close(from_first[0]);
+    if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", nullptr);
+    _exit(127);
+  }
+  close(to_first[0]);
+  close(from_first[1]);
+  ASSERT_TRUE(wait_for(from_first[0], "Selection (1-5, q to quit): "));
+
+  run_spec second;
+  second.exe = EDITPAR_BIN;
+  second.argv = {"./editpar"};
+  second.cwd = dir;
+  second.in = top / "delete";
+  second.out = top / "out";
+  second.err = top / "err";
+  EXPECT_EQ(run(second), 3);
+  EXPECT_EQ(read_file(top / "out"), "");
+  EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
+  EXPECT_EQ(read_file(dir / "par"), par);
+  EXPECT_FALSE(fs::exists(dir / "par.old"));
+  for (const char* look : {"-l", "-c"}) {
+    second.argv = {"./editpar", look};
+    EXPECT_EQ(run(second), 0) << look;
+    EXPECT_EQ(read_file(top / "err"), "") << look;
+  }
+
+  // The first editor goes on and quits; the set it saves is the one it read.
+  ASSERT_EQ(write(to_first[1], "q\n", 2), 2);
+  close(to_first[1]);
+  int status = -1;
+  waitpid(first, &status, 0);
+  close(from_first[0]);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(read_file(dir / "par"), par);
+  if (!HasFailure()) clean(top);
+}
+
+TEST(NoProgramName, FilesOfTheCurrentDirectory) {
+  const fs::path top = scratch("no_name");
+  const fs::path dir = top / "dir";
+  fs::create_directories(dir);
+  std::ofstream(dir / "cfg") << "mode i\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
+                                "irqs 5\nioas-primary 300\n";
+  std::ofstream(top / "answers") << "q\n";
+  run_spec editor;
+  editor.exe = EDITPAR_BIN;
+  editor.argv = {};
+  editor.cwd = dir;
+  editor.in = top / "answers";
+  editor.out = top / "out";
+  editor.err = top / "err";
+  EXPECT_EQ(run(editor), 0);
+  EXPECT_EQ(read_file(top / "err"), "");
+  EXPECT_EQ(read_file(dir / "par"),
+            "# Common Params...\nmode interrupt\n\nbus mc\n# Per Board Params...\n\n");
+  if (!HasFailure()) clean(top);
+}
+
+}  // namespace
