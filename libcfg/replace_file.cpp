@@ -151,10 +151,13 @@ class temp_file {
     return ok && closed;
   }
 
-  // The permission bits, owner and group of the file it replaces, as far as allowed.
+  // The permission bits, owner and group of the file it replaces, as far as allowed: only
+  // root gives a file to another user, and a user only to a group of his own; failing
+  // that, the new file stays the writer's, like one fopen creates.
   void take_over(const struct stat& st) const {
     if (fchown(fd_, st.st_uid, st.st_gid) != 0 &&
         fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
+      errno = 0;
     }
     fchmod(fd_, st.st_mode & 07777);
   }
@@ -163,8 +166,6 @@ class temp_file {
     placed_ = ::rename(path_.c_str(), path.c_str()) == 0;
     return placed_;
   }
-
-  const std::string& path() const { return path_; }
 
  private:
   std::string path_;
@@ -191,6 +192,7 @@ bool keep_old(const std::string& path, const struct stat& st, bool link_ok) {
   if (link_ok) {
     const std::string stem =
         dir_of(path) + "/." + name_of(old_path) + "." + std::to_string(getpid());
+    ::unlink(stem.c_str());  // what a run of this process number left when it was killed
     if (::link(path.c_str(), stem.c_str()) == 0) {
       if (::rename(stem.c_str(), old_path.c_str()) == 0) return true;
       ::unlink(stem.c_str());

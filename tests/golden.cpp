@@ -73,7 +73,8 @@ namespace {
   dup2(out, 1);
   dup2(err, 2);
   umask(022);
-  std::signal(SIGXFSZ, SIG_IGN);
+  // A file size limit would end a program that did not ignore the signal itself.
+  std::signal(SIGXFSZ, SIG_DFL);
   if (s.file_size >= 0) {
     const rlimit limit{static_cast<rlim_t>(s.file_size), static_cast<rlim_t>(s.file_size)};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
@@ -166,6 +167,8 @@ bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec) {
       ok = link((stage / w[2]).c_str(), name.c_str()) == 0;
     } else if (w[0] == "chmod" && w.size() == 3) {
       ok = chmod(name.c_str(), static_cast<mode_t>(std::stoul(w[1], nullptr, 8))) == 0;
+    } else if (w[0] == "chown" && w.size() == 2) {
+      ok = geteuid() != 0 || lchown(name.c_str(), NOBODY, NOBODY) == 0;
     } else if (w[0] == "stdout" && w.size() == 2) {
       spec.out = w[1];
     } else {
@@ -192,7 +195,10 @@ tree snapshot(const fs::path& dir) {
                                              : '?';
     if (kind == 'd' && (st.st_mode & S_IXUSR) == 0) it.disable_recursion_pending();
     t[fs::relative(it->path(), dir).string()] = {
-        kind, static_cast<mode_t>(st.st_mode & 07777),
+        kind,
+        static_cast<mode_t>(st.st_mode & 07777),
+        st.st_uid,
+        st.st_gid,
         st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
         kind == 'f' ? read_file(it->path()) : ""};
   }
@@ -223,6 +229,7 @@ std::vector<std::string> broken_promises(const tree& before, const tree& after) 
     if (now.kind != e.kind) broken.push_back(name + ": became another kind of file");
     if (now.kind != 'f') continue;
     if (now.mode != e.mode) broken.push_back(name + ": permission bits changed");
+    if (now.uid != e.uid || now.gid != e.gid) broken.push_back(name + ": owner changed");
     if (now.bytes == e.bytes && now.mtime_ns != e.mtime_ns) {
       broken.push_back(name + ": rewritten with the same bytes");
     }

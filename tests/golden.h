@@ -35,8 +35,8 @@ struct run_spec {
   bool as_nobody = false;         // run as user and group 65534 (when the tests run as root)
 };
 
-// Runs the program with umask 022 and SIGXFSZ ignored; returns its exit status, or -1 when
-// it did not exit by itself.
+// Runs the program with umask 022; returns its exit status, or -1 when it did not exit by
+// itself.
 int run(const run_spec& spec);
 
 // Applies a case's "setup" to the staged directory `stage` and to the run, one directive a
@@ -44,6 +44,7 @@ int run(const run_spec& spec);
 //   user nobody         the run, and every file staged so far, belong to user 65534
 //   fsize N             the run may write files of N bytes at most (a full disk)
 //   mkdir NAME | fifo NAME | symlink NAME TARGET | link NAME EXISTING | chmod MODE NAME
+//   chown NAME          NAME belongs to user 65534 (when the tests run as root)
 //   stdout PATH         the run's standard output goes to PATH (such as /dev/full)
 // Returns false, after a test failure, for a directive it does not know.
 bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec);
@@ -53,6 +54,8 @@ bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec);
 struct entry {
   char kind;
   mode_t mode;
+  uid_t uid;
+  gid_t gid;
   long long mtime_ns;
   std::string bytes;
 };
@@ -63,8 +66,9 @@ tree snapshot(const fs::path& dir);
 // rewritten by the run shows it.
 void age(const fs::path& dir);
 // What a run did that no run may do: an entry of another kind; a file that kept its bytes
-// but not its modification time; a file with other permission bits; a new file whose bits
-// are not those fopen gives under umask 022 (0644; a ".old" copy those of its file).
+// but not its modification time; a file with other permission bits or another owner; a
+// new file whose bits are not those fopen gives under umask 022 (0644; a ".old" copy those
+// of its file).
 std::vector<std::string> broken_promises(const tree& before, const tree& after);
 
 }  // namespace golden
