@@ -16,6 +16,7 @@ constexpr char usage[] =
     "usage: editpar [at|mc]   create or edit \"par\" interactively\n"
     "       editpar -l        list the catalog and the parameters\n"
     "       editpar -c        check the parameters against the catalog\n"
+    "       editpar -m        draw a map of the boards' irqs, I/O ranges and memory\n"
     "       editpar -h        print this text\n";
 
 constexpr int LOCKED_OUT = 3;  // the status of an editor that found another at work
@@ -60,7 +61,13 @@ int list(const char* prog) {
 // Findings on standard output; "par" is only read.
 int check(const char* prog) {
   if (load_params(prog) == nullptr) return 2;
-  return check_set(stdout) == 0 ? 0 : 1;
+  return check_set(prog, stdout) == 0 ? 0 : 1;
+}
+
+int map(const char* prog) {
+  if (load_params(prog) == nullptr) return 2;
+  draw_map(prog, stdout);
+  return 0;
 }
 
 int edit(const char* prog, int argc, char** argv) {
@@ -78,7 +85,9 @@ int edit(const char* prog, int argc, char** argv) {
     std::fprintf(stderr, "%s: end of input: par not written\n", prog);
     return 1;
   }
-  return save_params(prog) == 0 ? 0 : 1;
+  if (save_params(prog) != 0) return 1;
+  warn_after_saving(prog);
+  return 0;
 }
 
 int editpar(const char* prog, int argc, char** argv) {
@@ -89,13 +98,16 @@ int editpar(const char* prog, int argc, char** argv) {
   }
   const bool list_only = std::strcmp(first, "-l") == 0;
   const bool check_only = std::strcmp(first, "-c") == 0;
-  if (first[0] == '-' && !list_only && !check_only) {
+  const bool map_only = std::strcmp(first, "-m") == 0;
+  const bool reads_only = list_only || check_only || map_only;
+  if (first[0] == '-' && !reads_only) {
     std::fputs(usage, stderr);
     return 2;
   }
-  if (!list_only && !check_only && !lock_files(prog)) return LOCKED_OUT;
-  if (load_config(prog, "cfg") == nullptr) return check_only ? 2 : 1;
+  if (!reads_only && !lock_files(prog)) return LOCKED_OUT;
+  if (load_config(prog, "cfg") == nullptr) return check_only || map_only ? 2 : 1;
   if (check_only) return check(prog);
+  if (map_only) return map(prog);
   return list_only ? list(prog) : edit(prog, argc, argv);
 }
 

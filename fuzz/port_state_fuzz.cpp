@@ -2,7 +2,6 @@
 // the per-port flags: every byte in every position, lines of any length.
 #include <string_view>
 
-#include "buildc/buildc.h"
 #include "fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

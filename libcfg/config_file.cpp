@@ -14,6 +14,7 @@ struct cfg_state {
   bool refused;     // in the block of a type beyond the catalog's capacity
   btype_rec* type;  // the type of the latest accepted "type" line
   int index;        // its index in `config.types`
+  int line;         // the number of the line being read
 };
 
 // Where a keyword may stand.
@@ -56,16 +57,19 @@ void parse_mode(cfg_state&, int argc, char** argv) {
         config.modes |= MODE_POLL | MODE_INTERRUPT;
         break;
       default:
-        std::printf("%s invalid driver mode: %s.\n", cw, argv[i]);
+        warn(cfg_lines.warnings, cw, "invalid driver mode", argv[i]);
     }
   }
 }
 
-void parse_copy(cfg_state&, int, char** argv) {
+void parse_copy(cfg_state& st, int, char** argv) {
   copy_field(config.copy, argv[1]);
+  cfg_lines.copy = st.line;
 }
-void parse_pkg(cfg_state&, int, char** argv) {
+void parse_pkg(cfg_state& st, int, char** argv) {
   copy_field(config.pkg, argv[1]);
+  copy_field(cfg_lines.pkg_text, argv[1]);
+  cfg_lines.pkg = st.line;
 }
 
 void copy_list(value_list& to, const value_list& from) {
@@ -77,7 +81,7 @@ void parse_type(cfg_state& st, int, char** argv) {
   st.defaults = false;
   if (config.ntypes >= MAX_TYPES) {
     // Both tables need their end row after the last type.
-    std::printf("%s too many board types: %s.\n", cw, argv[1]);
+    warn(cfg_lines.warnings, cw, "too many board types", argv[1]);
     st.refused = true;
     return;
   }
@@ -86,6 +90,7 @@ void parse_type(cfg_state& st, int, char** argv) {
   st.type = &config.types[st.index];
   btype_rec& t = *st.type;
   copy_field(t.name, argv[1]);
+  cfg_lines.types[st.index] = {st.line, std::strlen(argv[1]) >= sizeof t.name, 0, 0};
   t.attr = def.attr;
   t.num_waits = def.num_waits;
   t.bus = def.bus;
@@ -131,7 +136,7 @@ value_list& start_list(cfg_state& st, value_list btype_rec::*list) {
 
 void add_value(value_list& l, std::int32_t value, const char* text) {
   if (l.count >= MAX_VALUES) {
-    std::printf("%s too many values: %s.\n", cw, text);
+    warn(cfg_lines.warnings, cw, "too many values", text);
     return;
   }
   l.values[l.count++] = value;
@@ -147,24 +152,33 @@ void parse_irqs(cfg_state& st, int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::int32_t irq = read_decimal(argv[i]);
     if (irq < 0 || irq > 15) {
-      std::printf("%s invalid irq: %s.\n", cw, argv[i]);
+      warn(cfg_lines.warnings, cw, "invalid irq", argv[i]);
     } else {
       add_value(l, irq, argv[i]);
     }
   }
 }
 
-void parse_hex_list(cfg_state& st, value_list btype_rec::*list, int argc, char** argv) {
+// An I/O address list also records where its values were given: value by value for the
+// defaults, which gather over lines, the whole list for a type.
+void parse_hex_list(cfg_state& st, value_list btype_rec::*list,
+                    std::array<int, MAX_VALUES>& def_lines, int& type_line, int argc, char** argv) {
   value_list& l = start_list(st, list);
-  for (int i = 1; i < argc; ++i) add_value(l, static_cast<std::int32_t>(htol(argv[i])), argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    if (st.defaults && l.count < MAX_VALUES) def_lines[l.count] = st.line;
+    add_value(l, static_cast<std::int32_t>(htol(argv[i])), argv[i]);
+  }
+  if (!st.defaults) type_line = st.line;
 }
 
 void parse_ioas_primary(cfg_state& st, int argc, char** argv) {
-  parse_hex_list(st, &btype_rec::ioas_primary, argc, argv);
+  parse_hex_list(st, &btype_rec::ioas_primary, cfg_lines.def_primary,
+                 cfg_lines.types[st.index].ioas_primary, argc, argv);
 }
 
 void parse_ioas_extras(cfg_state& st, int argc, char** argv) {
-  parse_hex_list(st, &btype_rec::ioas_extras, argc, argv);
+  parse_hex_list(st, &btype_rec::ioas_extras, cfg_lines.def_extras,
+                 cfg_lines.types[st.index].ioas_extras, argc, argv);
 }
 
 void set_attr(cfg_state& st, std::uint16_t bit, bool on) {
@@ -188,7 +202,7 @@ void parse_bus(cfg_state& st, int, char** argv) {
   if (const int bus = bus_of_word(argv[1])) {
     target(st).bus = static_cast<std::uint16_t>(bus);
   } else {
-    std::printf("%s invalid bus type: %s.\n", cw, argv[1]);
+    warn(cfg_lines.warnings, cw, "invalid bus type", argv[1]);
   }
 }
 
@@ -221,17 +235,17 @@ const cfg_rule* find_rule(int code) {
 void parse_line(cfg_state& st, int argc, char** argv) {
   const cfg_rule* rule = find_rule(search(config_tags.data(), argv[0]));
   if (rule == nullptr) {
-    std::printf("%s unknown parameter: %s.\n", cw, argv[0]);
+    warn(cfg_lines.warnings, cw, "unknown parameter", argv[0]);
     return;
   }
   // The block of a refused type is dropped without a word.
   if (rule->scope != ANYWHERE && st.refused) return;
   if (rule->one_arg && argc < 2) {
-    std::printf("%s missing value: %s.\n", cw, argv[0]);
+    warn(cfg_lines.warnings, cw, "missing value", argv[0]);
     return;
   }
   if (rule->scope == TYPE_ONLY && st.defaults) {
-    std::printf("%s no board type yet: %s.\n", cw, argv[0]);
+    warn(cfg_lines.warnings, cw, "no board type yet", argv[0]);
     return;
   }
   rule->parse(st, argc, argv);
@@ -250,12 +264,17 @@ void reset_config() {
 
 config_rec* read_config(std::FILE* in) {
   reset_config();
-  cfg_state st{true, false, nullptr, 0};
+  cfg_lines = {};
+  cfg_state st{true, false, nullptr, 0, 1};
   std::array<char*, MAX_TOKENS> argv{};
   line_reader lines(in);
-  while (read_line(lines, buf, BUF_SIZE)) {
+  for (std::size_t n; (n = read_line(lines, buf, BUF_SIZE)) != 0;) {
+    const bool ends_line = buf[n - 1] == '\n';
     const int argc = argvify(argv.data(), buf);
+    if (argc > 0 && cfg_lines.first_cr == 0 && ends_in_cr(argv[argc - 1]))
+      cfg_lines.first_cr = st.line;
     if (argc > 0) parse_line(st, argc, argv.data());
+    if (ends_line) ++st.line;
   }
   btype_tags[config.ntypes].name = null;
   bclass_menu[config.ntypes].show = ROW_END;

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 // Capacities.
 constexpr int MAX_TYPES = 13;             // types a catalog holds with both tables intact
@@ -143,6 +145,44 @@ extern const char null[];                             // ""
 extern const char cw[];                               // prefix of every warning about "cfg"
 extern const char pw[];                               // prefix of every warning about "par"
 
+// Where the readers found what they read, for the check to point at: line numbers counted
+// from 1 at each newline (a line longer than `buf`, read in pieces, is one line), 0 for
+// none. Each reader fills its record afresh; write_params fills par_lines as it writes.
+struct cfg_where {
+  int warnings;                 // warnings the reader printed
+  int first_cr;                 // the first line whose last word ends in a carriage return
+  int pkg;                      // the last "pkg" line
+  char pkg_text[MAX_TEXT + 1];  // its argument as written, before the cut to 7 characters
+  int copy;                     // the last "copy" line
+  std::array<int, MAX_VALUES> def_primary;  // the line of each value of def.ioas_primary
+  std::array<int, MAX_VALUES> def_extras;   // and of def.ioas_extras
+  struct type_where {
+    int type;          // its "type" line
+    bool name_cut;     // its name was longer than the 15 characters kept
+    int ioas_primary;  // the line that gave its own list; 0 when it took def's
+    int ioas_extras;
+  };
+  std::array<type_where, TYPE_ROWS> types;
+};
+struct par_where {
+  static constexpr int MAX_DROPPED = 8;  // boards of unknown type recorded with their line
+  int warnings;                          // warnings the reader printed
+  int first_cr;                          // the first line whose last word ends in a carriage return
+  int mode;                              // the last "mode" line
+  struct board_where {
+    int type, size, irq, ioa, dpa;  // the lines that gave its values
+  };
+  std::array<board_where, MAX_BOARDS> boards;
+  struct dropped_board {
+    int line;                 // its "type" line
+    char type[MAX_TEXT + 1];  // the type name the catalog lacks
+  };
+  int ndropped;  // boards dropped for an unknown type, also beyond those recorded
+  std::array<dropped_board, MAX_DROPPED> dropped;
+};
+extern cfg_where cfg_lines;
+extern par_where par_lines;
+
 // Tokenizer and small parsers.
 
 // Splits `line` in place into blank-separated and quoted tokens, up to its newline, a
@@ -162,6 +202,12 @@ std::int32_t read_decimal(const char* text);
 // The bus a word names by its first letter, in either case: BUS_AT for "a", BUS_MC for
 // "m", 0 for any other.
 int bus_of_word(const char* word);
+// Whether a word ends in a carriage return, as the last word of each line of a file saved
+// with DOS line ends does.
+bool ends_in_cr(const char* word);
+// Prints the reader's warning "<prefix> <problem>: <word>." on standard output (`prefix`
+// is cw or pw) and counts it in `warnings`.
+void warn(int& warnings, const char* prefix, const char* problem, const char* word);
 
 // Paths and files beside the program.
 
@@ -294,9 +340,90 @@ dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size);
 enum irq_fault { IRQ_OK, IRQ_EISA_SHARED, IRQ_MIXED };
 irq_fault irq_rule_broken(const params_rec* set, int* pair = nullptr);
 
-// The check of a parameter set.
+// Port numbering and the state carried over from the previous "Init" and "dces".
 
-// Checks params against config with the rules above and writes one line per finding to
-// `out`, the set's findings first, then each board's. Returns the number of findings.
+// One slot per terminal line: (128 for the upper group 'A', 0 for the lower group 'a')
+// + 16 * board + port.
+constexpr int PORT_SLOTS = 256;
+constexpr int UPPER_GROUP = 128;
+constexpr int SLOTS_PER_BOARD = 16;  // a board owns 16 slots of each group
+
+// Port characters: the character of port p is port_name[p].
+extern const char* const port_name;
+// 1 where the old "Init" had "respawn", and where the old "dces" listed the line.
+extern std::array<std::uint8_t, PORT_SLOTS> enabled;
+extern std::array<std::uint8_t, PORT_SLOTS> is_dce;
+// The line of the old "dces" that set each is_dce flag (the first, when several did).
+extern std::array<int, PORT_SLOTS> dce_lines;
+
+// The port index of a three-character identifier (group letter, board digit, port
+// character), or -1 when it falls outside the tables.
+int port_index(unsigned char group, unsigned char board, unsigned char port);
+// Clears `enabled`, then sets the flag of every line of `in` that has "respawn" at
+// positions 7 to 13, for the identifier at positions 0 to 2.
+void read_init_flags(std::FILE* in);
+// Clears `is_dce` and `dce_lines`, then sets the flag of every line of `in` that begins
+// with "tty", for the identifier at positions 3 to 5.
+void read_dce_flags(std::FILE* in);
+// Read the old "Init" and "dces" at `path` into the flags; a file that cannot be opened,
+// or is not a regular file, leaves them clear, silently. The program name is not used.
+void load_init(const char* prog, const char* path);
+void load_dces(const char* prog, const char* path);
+
+// The check of the catalog and a parameter set, as `editpar -c` runs it: each finding is a
+// rule broken, with the file and line it is about.
+
+enum check_file { IN_CFG, IN_PAR, IN_DCES };
+// Where a finding stands on the resource map: with a board's irq, I/O range or memory
+// window, or nowhere.
+enum map_place { ON_NOTHING, ON_IRQ, ON_IO_RANGE, ON_WINDOW };
+struct finding {
+  check_file file;
+  int line;   // 0 when there is no line to point at
+  int board;  // the board it is about (from 0), or -1
+  map_place place;
+  std::string text;  // its own words
+};
+// A finding whose words are `format` filled as printf fills it.
+finding found(check_file file, int line, int board, map_place place, const char* format, ...)
+    __attribute__((format(printf, 5, 6)));
+// `text` with its control characters written as C escapes ("\r", "\t", "\033"), for a
+// finding that shows what the user wrote.
+std::string visible(const char* text);
+// The paths the findings name, as the program formed them.
+struct check_paths {
+  path_ptr cfg, par, dces;
+};
+
+// The paths of "cfg", "par" and "dces" beside `prog`; false after make_path reported a failure.
+bool form_check_paths(const char* prog, check_paths& paths);
+// What the readers could not use and the check can point at: a board dropped for an
+// unknown type, the first line of each file that ends in a carriage return.
+// REQUIRES: read_config and read_params have run.
+std::vector<finding> reader_findings();
+// The rules of the catalog, whatever "par" holds: the package name, texts that kdzspc.h
+// could not hold, types that "par" cannot name, I/O addresses that pass ffff.
+// REQUIRES: read_config has run.
+std::vector<finding> catalog_findings();
+// The rules of the parameter set, with the lines of par_lines: the mode, the number of
+// boards, each board's values against its type, shared irqs, overlapping I/O ranges,
+// memory windows, and minor numbers that the old "dces" (is_dce, dce_lines) would repeat.
+// REQUIRES: the catalog and the parameters are loaded, and load_dces has run.
+std::vector<finding> parameter_findings();
+// All three, sorted by file (cfg, par, dces) and line, the rules' order kept within a line.
+std::vector<finding> all_findings();
+// Writes `f` as one line: `prefix`, "PATH:LINE: " ("PATH: " without a line), "board N: "
+// for a board's finding, then its words.
+void print_finding(std::FILE* out, const char* prefix, const check_paths& paths, const finding& f);
+// The check `editpar -c`: reads "dces" beside `prog` (silently, as buildc does), writes
+// all_findings to `out`, and returns their number plus the readers' warnings.
 // REQUIRES: the catalog and the parameters are loaded.
-int check_set(std::FILE* out);
+int check_set(const char* prog, std::FILE* out);
+// After "par" was saved: the parameter findings of the set as written (par_lines as
+// write_params left them), with "dces" beside `prog`, each on standard error after
+// "<prog>: warning: ".
+void warn_after_saving(const char* prog);
+// The resource map `editpar -m`: irq lines, I/O ranges and memory windows of the boards,
+// each finding marked where it stands, on `out`. Reads "dces" beside `prog` like check_set.
+// REQUIRES: the catalog and the parameters are loaded.
+void draw_map(const char* prog, std::FILE* out);

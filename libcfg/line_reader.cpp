@@ -17,8 +17,8 @@ bool refill(line_reader& r) {
 
 }  // namespace
 
-bool read_line(line_reader& r, char* line, std::size_t size) {
-  if (size == 0) return false;
+std::size_t read_line(line_reader& r, char* line, std::size_t size) {
+  if (size == 0) return 0;
   std::size_t n = 0;  // bytes placed in `line`
   while (n < size - 1) {
     if (r.next == r.end && !refill(r)) break;
@@ -33,7 +33,7 @@ bool read_line(line_reader& r, char* line, std::size_t size) {
     r.next += take;
     if (newline != nullptr) break;
   }
-  if (n == 0) return false;
+  if (n == 0) return 0;
   line[n] = '\0';
-  return true;
+  return n;
 }

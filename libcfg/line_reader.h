@@ -20,4 +20,5 @@ struct line_reader {
 // Fills `line` (of `size` >= 2 bytes) as fgets(line, size, r.f) would: up to size - 1 bytes, ending
 // after the first newline, NUL bytes copied like any other, then a NUL. Returns false at the end of
 // the file, when nothing was left to read, and after a read error (r.error tells it).
-bool read_line(line_reader& r, char* line, std::size_t size);
+// Returns the number of bytes placed before the NUL, or 0 at the end.
+std::size_t read_line(line_reader& r, char* line, std::size_t size);

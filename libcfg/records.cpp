@@ -11,6 +11,9 @@ char buf[BUF_SIZE];
 std::array<tag_entry, TYPE_ROWS> btype_tags;
 std::array<menu_item, TYPE_ROWS> bclass_menu;
 
+cfg_where cfg_lines;
+par_where par_lines;
+
 const char null[] = "";
 const char cw[] = "load_config: WARNING -";
 const char pw[] = "load_params: WARNING -";

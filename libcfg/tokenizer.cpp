@@ -100,6 +100,16 @@ std::int32_t read_decimal(const char* text) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
+bool ends_in_cr(const char* word) {
+  const std::size_t n = std::strlen(word);
+  return n > 0 && word[n - 1] == '\r';
+}
+
+void warn(int& warnings, const char* prefix, const char* problem, const char* word) {
+  std::printf("%s %s: %s.\n", prefix, problem, word);
+  ++warnings;
+}
+
 int bus_of_word(const char* word) {
   switch (word[0]) {
     case 'a':

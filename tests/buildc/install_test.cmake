@@ -11,7 +11,8 @@ function(install_tree)
 endfunction()
 
 install_tree()
-foreach(f buildc editpar cfg par.sample ../${MAN_DIR}/man1/buildc.1 ../${MAN_DIR}/man1/editpar.1)
+foreach(f buildc editpar cfg par.sample ../${MAN_DIR}/man1/buildc.1 ../${MAN_DIR}/man1/editpar.1
+          ../${MAN_DIR}/man5/kdz-cfg.5 ../${MAN_DIR}/man5/kdz-par.5 ../${MAN_DIR}/man5/kdz-package.5)
   if(NOT EXISTS "${bin}/${f}")
     message(FATAL_ERROR "not installed: ${f}")
   endif()

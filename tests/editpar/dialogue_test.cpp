@@ -1,6 +1,6 @@
-// The editor's end-to-end cases: each folder's "cfg" and "par" are staged beside editpar in a
-// fresh directory, with the faults its "setup" names; editpar runs there with the folder's
-// "args" and typed "answers", and what it prints, its status and the "par" it leaves must
+// The editor's end-to-end cases: each folder's "cfg", "par" and "dces" are staged beside
+// editpar in a fresh directory, with the faults its "setup" names; editpar runs there with the
+// folder's "args" and typed "answers", and what it prints, its status and the "par" it leaves must
 // be the folder's.
 //
 // Expected: "out" (standard output), "err" (standard error, empty when absent), "status"
@@ -22,7 +22,7 @@ TEST_P(Dialogue, Run) {
   const fs::path top = scratch("editpar_" + GetParam());
   const fs::path dir = top / "dir";
   fs::create_directories(dir);
-  for (const char* f : {"cfg", "par"}) {
+  for (const char* f : {"cfg", "par", "dces"}) {
     if (fs::exists(src / f)) fs::copy_file(src / f, dir / f);
   }
   std::vector<std::string> argv = words_of(read_file(src / "args"));

@@ -36,8 +36,8 @@ TEST(Lock, SecondEditorIsRefused) {
       "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
       "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n"
       "\tdpa  d0000\n\n";
-  std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
-                                "irqs 5\nioas-primary 300\n";
+  std::ofstream(dir / "cfg") << "mode a\npkg kdz\ntype t8\nclass \"Eight ports\"\nbus at\n"
+                                "sizes 16\nirqs 5\nioas-primary 300\n";
   std::ofstream(dir / "par") << par;
   std::ofstream(top / "delete") << "5\ny\nq\n";  // what the second editor would answer
 

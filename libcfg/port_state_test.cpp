@@ -1,7 +1,7 @@
 // The old port state: flags left from an earlier load never survive a missing file.
 #include <gtest/gtest.h>
 
-#include "buildc/buildc.h"
+#include "libcfg/libcfg.h"
 
 namespace {
 

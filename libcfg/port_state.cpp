@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "buildc/buildc.h"
+#include "libcfg/libcfg.h"
 #include "libcfg/line_reader.h"
 
 const char* const port_name = "0123456789abcdef";
 std::array<std::uint8_t, PORT_SLOTS> enabled;
 std::array<std::uint8_t, PORT_SLOTS> is_dce;
+std::array<int, PORT_SLOTS> dce_lines;
 
 namespace {
 
@@ -34,13 +35,12 @@ bool has_identifier(const char* line, std::size_t first) {
   return true;
 }
 
-// Sets flags[index] for the identifier at `first`, unless it is incomplete or its index
-// falls outside the table.
-void mark(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* line, std::size_t first) {
-  if (!has_identifier(line, first)) return;
+// The index of the identifier at `first`, or -1 when it is incomplete or its index falls
+// outside the tables.
+int index_at(const char* line, std::size_t first) {
+  if (!has_identifier(line, first)) return -1;
   const auto* id = reinterpret_cast<const unsigned char*>(line + first);
-  const int index = port_index(id[0], id[1], id[2]);
-  if (index >= 0) flags[index] = 1;
+  return port_index(id[0], id[1], id[2]);
 }
 
 // "respawn" at positions 7 to 13, the text before it reaching that far too. The line
@@ -55,14 +55,23 @@ bool is_tty_line(const char* line) {
   return line[0] == 't' && line[1] == 't' && line[2] == 'y';
 }
 
-// Clears `flags`, then marks the identifier at `first` of every line of `in` that `matches`.
-void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::FILE* in,
-                bool (*matches)(const char*), std::size_t first) {
+// Clears `flags` (and `where`, when given), then sets the flag of the identifier at `first`
+// of every line of `in` that `matches`, and its first line in `where`. Lines are counted
+// from 1 at their newlines, so a long line read in pieces is one line.
+void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, PORT_SLOTS>* where,
+                std::FILE* in, bool (*matches)(const char*), std::size_t first) {
   flags.fill(0);
+  if (where != nullptr) where->fill(0);
   char line[LINE_SIZE] = {};
   line_reader lines(in);
-  while (read_line(lines, line, sizeof line)) {
-    if (matches(line)) mark(flags, line, first);
+  int number = 1;
+  for (std::size_t n; (n = read_line(lines, line, sizeof line)) != 0;) {
+    const int index = matches(line) ? index_at(line, first) : -1;
+    if (index >= 0) {
+      flags[index] = 1;
+      if (where != nullptr && (*where)[index] == 0) (*where)[index] = number;
+    }
+    if (line[n - 1] == '\n') ++number;
   }
 }
 
@@ -92,11 +101,11 @@ int port_index(unsigned char group, unsigned char board, unsigned char port) {
 }
 
 void read_init_flags(std::FILE* in) {
-  read_flags(enabled, in, is_respawn_line, 0);
+  read_flags(enabled, nullptr, in, is_respawn_line, 0);
 }
 
 void read_dce_flags(std::FILE* in) {
-  read_flags(is_dce, in, is_tty_line, 3);
+  read_flags(is_dce, &dce_lines, in, is_tty_line, 3);
 }
 
 void load_init(const char* /*prog*/, const char* path) {
@@ -104,5 +113,6 @@ void load_init(const char* /*prog*/, const char* path) {
 }
 
 void load_dces(const char* /*prog*/, const char* path) {
+  dce_lines.fill(0);
   load_flags(is_dce, path, read_dce_flags);
 }
