@@ -17,7 +17,13 @@ constexpr char usage[] =
     "       editpar -l        list the catalog and the parameters\n"
     "       editpar -c        check the parameters against the catalog\n"
     "       editpar -m        draw a map of the boards' irqs, I/O ranges and memory\n"
-    "       editpar -h        print this text\n";
+    "       editpar -h        print this text\n"
+    "change \"par\" from a script, one or more changes in one call:\n"
+    "       editpar -a TYPE [key=VALUE ...]   add a board of type TYPE\n"
+    "       editpar -d N                      delete board N (from 1)\n"
+    "       editpar -e N key=VALUE ...        change values of board N\n"
+    "       editpar -M interrupt|polling      set the driver mode\n"
+    "       keys: size=, irq= (decimal), ioa=, dpa= (hexadecimal), bus=at|mc (new par)\n";
 
 constexpr int LOCKED_OUT = 3;  // the status of an editor that found another at work
 
@@ -90,12 +96,48 @@ int edit(const char* prog, int argc, char** argv) {
   return 0;
 }
 
+// Changes from the command line: all of them or none, saved as quitting the menus saves.
+int script_call(const char* prog, int argc, char** argv) {
+  script s;
+  std::string why;
+  if (!parse_script(argc, argv, s, why)) {
+    std::fprintf(stderr, "%s: %s\n", prog, why.c_str());
+    std::fputs(usage, stderr);
+    return 2;
+  }
+  if (!lock_files(prog)) return LOCKED_OUT;
+  if (load_config(prog, "cfg") == nullptr) return 2;
+  const bool fresh = par_missing(prog) && s.changes[0].op == 'a';
+  if (fresh) {
+    start_script_set(s);
+  } else if (load_params(prog) == nullptr) {
+    return 2;
+  } else if (par_lines.warnings > 0) {
+    std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n", prog);
+    return 1;
+  }
+  if (params.mode == 0) set_mode_unasked();
+  if (!apply_script(s, fresh, why)) {
+    std::fprintf(stderr, "%s: %s\n", prog, why.c_str());
+    return 1;
+  }
+  if (save_params(prog) != 0) return 1;
+  warn_after_saving(prog);
+  return 0;
+}
+
+bool is_script(const char* first) {
+  return std::strcmp(first, "-a") == 0 || std::strcmp(first, "-d") == 0 ||
+         std::strcmp(first, "-e") == 0 || std::strcmp(first, "-M") == 0;
+}
+
 int editpar(const char* prog, int argc, char** argv) {
   const char* first = argc > 1 ? argv[1] : "";
   if (std::strcmp(first, "-h") == 0) {
     std::fputs(usage, stdout);
     return 0;
   }
+  if (is_script(first)) return script_call(prog, argc, argv);
   const bool list_only = std::strcmp(first, "-l") == 0;
   const bool check_only = std::strcmp(first, "-c") == 0;
   const bool map_only = std::strcmp(first, "-m") == 0;

@@ -26,18 +26,17 @@ std::array<menu_item, 5> mod_menu = {{
 namespace {
 
 enum main_row { ROW_TO_INTERRUPT, ROW_TO_POLL };
-enum mod_row { ROW_IOA, ROW_DPA, ROW_SIZE, ROW_IRQ };
 
 // The fixed text of a value row followed by the board's value.
 char mod_labels[4][40];
 
 void fill_mod_labels(const board_rec& b) {
   const std::size_t n = sizeof mod_labels[0];
-  std::snprintf(mod_labels[ROW_IOA], n, "io address:      %3x", b.ioa);
-  std::snprintf(mod_labels[ROW_DPA], n, "mem address:  %6lx", static_cast<unsigned long>(b.dpa));
-  std::snprintf(mod_labels[ROW_SIZE], n, "dual port size:   %2d", b.size);
-  std::snprintf(mod_labels[ROW_IRQ], n, "IRQ:              %2d", b.irq);
-  for (int row = ROW_IOA; row <= ROW_IRQ; ++row) mod_menu[row].label = mod_labels[row];
+  std::snprintf(mod_labels[MOD_IOA], n, "io address:      %3x", b.ioa);
+  std::snprintf(mod_labels[MOD_DPA], n, "mem address:  %6lx", static_cast<unsigned long>(b.dpa));
+  std::snprintf(mod_labels[MOD_SIZE], n, "dual port size:   %2d", b.size);
+  std::snprintf(mod_labels[MOD_IRQ], n, "IRQ:              %2d", b.irq);
+  for (int row = MOD_IOA; row <= MOD_IRQ; ++row) mod_menu[row].label = mod_labels[row];
 }
 
 // Once a bus is set, only the classes of types on that bus are offered.
@@ -52,12 +51,9 @@ void flag_classes_on_bus() {
 
 // The type of a new board, or -1 when none is chosen.
 int choose_type() {
-  if (config.nclasses == 1) {
-    for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
-      if (bclass_menu[i].show == ROW_OFFERED) return i;
-    }
-    return -1;
-  }
+  std::array<int, MAX_SHOWN> types{};
+  const int n = offered_types(types);
+  if (config.nclasses == 1) return n > 0 ? types[0] : -1;
   std::fputs("What board type is this board?\n", ed_out);
   return selection(bclass_menu.data());
 }
@@ -80,7 +76,6 @@ void add_board() {
   const std::uint8_t old_bus = params.bus;
   const int n = params.nboards;
   std::fprintf(ed_out, "Adding board %d...\n", n + 1);
-  if (params.bus != 0) flag_classes_on_bus();
   const int t = choose_type();
   if (t < 0) return;
   const btype_rec& type = config.types[t];
@@ -102,8 +97,35 @@ void add_board() {
   }
 }
 
+int offered_types(std::array<int, MAX_SHOWN>& types) {
+  if (params.bus != 0) flag_classes_on_bus();
+  if (config.nclasses != 1) return listed_rows(bclass_menu.data(), types);
+  for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
+    if (bclass_menu[i].show != ROW_OFFERED) continue;
+    types[0] = i;
+    return 1;
+  }
+  return 0;
+}
+
+bool nothing_to_modify() {
+  return params.bus == BUS_MC && params.mode == MODE_POLL;
+}
+
+void flag_mod_rows(const btype_rec& type) {
+  mod_menu[MOD_IOA].show = shown_if(type.t_code != EISA_T_CODE);
+  mod_menu[MOD_DPA].show = ROW_OFFERED;
+  mod_menu[MOD_SIZE].show = shown_if(type.sizes.count > 1);
+  mod_menu[MOD_IRQ].show = shown_if(params.mode == MODE_INTERRUPT);
+}
+
+void remove_board(int number) {
+  for (int i = number; i < params.nboards; ++i) params.boards[i - 1] = params.boards[i];
+  --params.nboards;
+}
+
 void mod_board() {
-  if (params.bus == BUS_MC && params.mode == MODE_POLL) {
+  if (nothing_to_modify()) {
     std::fputs("There are no parameters to modify\n", ed_out);
     return;
   }
@@ -113,22 +135,19 @@ void mod_board() {
   board_rec& b = params.boards[n];
   const btype_rec& type = config.types[b.type];
   fill_mod_labels(b);
-  mod_menu[ROW_IOA].show = shown_if(type.t_code != EISA_T_CODE);
-  mod_menu[ROW_DPA].show = ROW_OFFERED;
-  mod_menu[ROW_SIZE].show = shown_if(type.sizes.count > 1);
-  mod_menu[ROW_IRQ].show = shown_if(params.mode == MODE_INTERRUPT);
+  flag_mod_rows(type);
   for (;;) {
     switch (selection(mod_menu.data())) {
-      case ROW_IOA:
+      case MOD_IOA:
         b.ioa = get_ioa(n, &type.ioas_primary, &type.ioas_extras);
         break;
-      case ROW_DPA:
+      case MOD_DPA:
         b.dpa = get_dp_addr(n, &type);
         break;
-      case ROW_SIZE:
+      case MOD_SIZE:
         b.size = get_mem_size(n, &type.sizes);
         break;
-      case ROW_IRQ:
+      case MOD_IRQ:
         b.irq = get_irq(n, &type.irqs);
         break;
       default:
@@ -141,8 +160,7 @@ void mod_board() {
 void del_board() {
   const int number = which_board("delete");
   if (number < 1) return;  // quit, or no boards
-  for (int i = number; i < params.nboards; ++i) params.boards[i - 1] = params.boards[i];
-  --params.nboards;
+  remove_board(number);
 }
 
 void list_params() {

@@ -5,23 +5,28 @@
 
 namespace {
 
-constexpr int MAX_SHOWN = 15;  // room of the row map: display numbers 1 to 15
-
 int lower_first() {
   return std::tolower(static_cast<unsigned char>(buf[0]));
 }
 
 }  // namespace
 
+int listed_rows(const menu_item* menu, std::array<int, MAX_SHOWN>& rows) {
+  int shown = 0;
+  for (int i = 0; menu[i].show != ROW_END && shown < MAX_SHOWN; ++i) {
+    if (menu[i].show == ROW_OFFERED) rows[shown++] = i;
+  }
+  return shown;
+}
+
 int selection(menu_item* menu) {
   for (;;) {
-    std::array<int, MAX_SHOWN + 1> row_of{};
-    int shown = 0;
+    std::array<int, MAX_SHOWN> rows{};
+    const int shown = listed_rows(menu, rows);
     std::fputs("\n", ed_out);
-    for (int i = 0; menu[i].show != ROW_END; ++i) {
-      if (menu[i].show != ROW_OFFERED || shown == MAX_SHOWN) continue;
-      row_of[++shown] = i;
-      std::fprintf(ed_out, "\t%d) %s\n", shown, menu[i].label ? menu[i].label : null);
+    for (int n = 0; n < shown; ++n) {
+      const char* label = menu[rows[n]].label;
+      std::fprintf(ed_out, "\t%d) %s\n", n + 1, label ? label : null);
     }
     std::fputs("\n", ed_out);
     prompt_text question;
@@ -29,7 +34,7 @@ int selection(menu_item* menu) {
     ask(question.s);
     if (buf[0] == 'q' || buf[0] == 'Q') return -1;
     const int n = buf[0] - '0';
-    if (n >= 1 && n <= shown) return row_of[n];
+    if (n >= 1 && n <= shown) return rows[n - 1];
   }
 }
 

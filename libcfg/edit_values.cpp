@@ -42,8 +42,7 @@ void build_texts(const list_texts& t, int board, const value_list* list, prompt_
 
 // The value chosen from a decimal list: none, the only one, or the one the user names.
 std::uint16_t pick_decimal(const list_texts& t, int board, const value_list* list) {
-  if (list->count <= 0) return 0;
-  if (list->count == 1) return static_cast<std::uint16_t>(list->values[0]);
+  if (!list_asks(*list)) return static_cast<std::uint16_t>(unasked(*list));
   prompt_text question, help;
   build_texts(t, board, list, question, help);
   return static_cast<std::uint16_t>(
@@ -53,8 +52,7 @@ std::uint16_t pick_decimal(const list_texts& t, int board, const value_list* lis
 }  // namespace
 
 std::uint16_t get_ioa(int board, const value_list* primary, const value_list* extras) {
-  if (primary->count <= 0) return 0;
-  if (primary->count == 1) return static_cast<std::uint16_t>(primary->values[0]);
+  if (!list_asks(*primary)) return static_cast<std::uint16_t>(unasked(*primary));
   // Only the primary addresses are shown; the extras are accepted all the same.
   prompt_text question, help;
   build_texts(ioa_texts, board, primary, question, help);

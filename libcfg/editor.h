@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include "libcfg/libcfg.h"
 
@@ -43,6 +44,10 @@ inline std::int32_t shown_if(bool offered) {
 
 // Menus and answer prompts.
 
+// Menus list at most this many rows, numbered 1 to 15.
+constexpr int MAX_SHOWN = 15;
+// The table indexes of the rows `menu` lists, in order, up to its end row; returns their count.
+int listed_rows(const menu_item* menu, std::array<int, MAX_SHOWN>& rows);
 // How pick_1_of_list reads an answer.
 enum read_mode : int {
   READ_DECIMAL = 1,  // as atoi reads it
@@ -69,6 +74,15 @@ int which_board(const char* verb);
 
 // Board value prompts; `board` is the index of the board in params.boards.
 
+// Whether a question over `list` asks at all: only for two values or more.
+inline bool list_asks(const value_list& list) {
+  return list.count > 1;
+}
+// What a question that does not ask gives: 0 for an empty list, else its only value.
+inline std::int32_t unasked(const value_list& list) {
+  return list.count > 0 ? list.values[0] : 0;
+}
+
 // The I/O address of a new or changed board, out of the type's primary addresses (shown)
 // and its extras (accepted too). 0 without asking when there is no primary one; the only
 // primary one without asking.
@@ -85,8 +99,20 @@ void get_mode();
 
 // Board list operations: the actions of the main menu.
 
-extern std::array<menu_item, 7> main_menu;  // switch (2 rows), list, add, modify, delete
-extern std::array<menu_item, 5> mod_menu;   // I/O address, memory address, size, irq
+extern std::array<menu_item, 7> main_menu;             // switch (2 rows), list, add, modify, delete
+extern std::array<menu_item, 5> mod_menu;              // I/O address, memory address, size, irq
+enum mod_row { MOD_IOA, MOD_DPA, MOD_SIZE, MOD_IRQ };  // the rows of mod_menu
+// The types a new board can have, as add_board offers them, in its menu's order: the one
+// it takes without asking when the catalog has a single class for the set, else those its
+// class menu lists. Flags bclass_menu for the set's bus first, as add_board does. Returns
+// their number.
+int offered_types(std::array<int, MAX_SHOWN>& types);
+// Whether mod_board finds nothing to modify: a polled set on the MC bus.
+bool nothing_to_modify();
+// Offers the rows of mod_menu that mod_board offers for a board of `type`.
+void flag_mod_rows(const btype_rec& type);
+// Removes board `number` (from 1); the boards after it move down.
+void remove_board(int number);
 // Offers the row that switches away from the current mode, when the catalog allows both
 // modes; hides both mode rows otherwise.
 void show_mode_rows();
@@ -100,6 +126,49 @@ void del_board();
 void list_params();
 // Toggles the driver mode; switching to interrupt asks the irq of each board that has none.
 void switch_mode();
+
+// Changes from the command line (editpar -a, -d, -e, -M), each following the operation
+// of the menus it stands for.
+
+// The keys of a change: size= and irq= decimal, ioa= and dpa= hexadecimal as the questions
+// read them, bus= (at or mc) for the first board of a new set.
+enum script_key_id { KEY_SIZE, KEY_IRQ, KEY_IOA, KEY_DPA, KEY_BUS, KEY_COUNT };
+struct script_key {
+  int key;             // a script_key_id
+  std::int32_t value;  // the number given
+  const char* text;    // the word given, for bus=
+};
+struct script_change {
+  char op;                                 // 'a' add, 'd' delete, 'e' modify, 'M' switch the mode
+  const char* type;                        // -a: the type's name in the catalog
+  int board;                               // -d, -e: the board's number, from 1
+  int mode;                                // -M: MODE_INTERRUPT or MODE_POLL
+  std::array<script_key, KEY_COUNT> keys;  // in the order given; none twice
+  int nkeys;
+};
+constexpr int MAX_CHANGES = 64;  // changes in one call
+struct script {
+  std::array<script_change, MAX_CHANGES> changes;
+  int nchanges;
+};
+
+// Reads the changes of a command line (argv[1] on: "-a TYPE key=VALUE ...", "-d N",
+// "-e N key=VALUE ...", "-M interrupt|polling", a word beginning with "-" starting each).
+// False, with `why` saying what is wrong, for a call that is not well formed: an unknown
+// change or key, a key given twice, a value that is not a number of its kind. The script
+// keeps pointers into argv.
+bool parse_script(int argc, char** argv, script& s, std::string& why);
+// Starts a fresh set for a script whose "par" does not exist, as editpar with no argument
+// would: init_params, with the first change's bus= as the bus argument.
+void start_script_set(const script& s);
+// Sets params.mode as get_mode would, taking interrupt where get_mode would ask.
+void set_mode_unasked();
+// Applies the changes to params in order, each as its menu operation would with the call's
+// values as the answers, then the rules of quitting (check_params). False, with `why`
+// naming the rule broken and what it allows, at the first change or rule refused; params
+// is then not to be saved. `fresh`: the set was started by start_script_set.
+// REQUIRES: the catalog is loaded and params holds the set, its mode set.
+bool apply_script(const script& s, bool fresh, std::string& why);
 
 // Editor loop.
 

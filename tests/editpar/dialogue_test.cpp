@@ -7,7 +7,13 @@
 // (0 when absent) and "par.out" (the written "par"; when absent, "par" must be as it was, or
 // still absent). A "par" replaced by other bytes leaves its previous version in "par.old";
 // no other file may appear, and none may change its kind or bits or be rewritten unchanged.
+//
+// A folder with "calls" runs editpar once for each of its lines, as a script would: what
+// they print is expected one after the other, their statuses one a line, and "par.old.out"
+// is the "par.old" the last change left.
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include "tests/golden.h"
 
@@ -25,11 +31,14 @@ TEST_P(Dialogue, Run) {
   for (const char* f : {"cfg", "par", "dces"}) {
     if (fs::exists(src / f)) fs::copy_file(src / f, dir / f);
   }
-  std::vector<std::string> argv = words_of(read_file(src / "args"));
-  argv.insert(argv.begin(), "./editpar");
+  std::vector<std::string> calls{read_file(src / "args")};
+  if (fs::exists(src / "calls")) {
+    calls.clear();
+    std::istringstream lines(read_file(src / "calls"));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line);
+  }
   run_spec run_it;
   run_it.exe = EDITPAR_BIN;
-  run_it.argv = argv;
   run_it.cwd = dir;
   if (fs::exists(src / "answers")) run_it.in = src / "answers";
   run_it.out = top / "out";
@@ -38,11 +47,19 @@ TEST_P(Dialogue, Run) {
   age(dir);
   const tree before = snapshot(dir);
 
-  EXPECT_EQ(run(run_it), std::stoi(read_file(src / "status", "0")));
-  if (run_it.out == top / "out") {
-    EXPECT_EQ(read_file(top / "out"), read_file(src / "out"));
+  std::string out, err, status;
+  for (const std::string& call : calls) {
+    run_it.argv = words_of(call);
+    run_it.argv.insert(run_it.argv.begin(), "./editpar");
+    status += std::to_string(run(run_it)) + "\n";
+    out += read_file(top / "out");
+    err += read_file(top / "err");
   }
-  EXPECT_EQ(read_file(top / "err"), read_file(src / "err"));
+  EXPECT_EQ(status, read_file(src / "status", "0\n"));
+  if (run_it.out == top / "out") {
+    EXPECT_EQ(out, read_file(src / "out"));
+  }
+  EXPECT_EQ(err, read_file(src / "err"));
 
   const tree after = snapshot(dir);
   for (const auto& broken : broken_promises(before, after)) ADD_FAILURE() << broken;
@@ -54,12 +71,15 @@ TEST_P(Dialogue, Run) {
   EXPECT_EQ(after.count("par") != 0, written || had);
   EXPECT_EQ(after.count("par") != 0 ? after.at("par").bytes : "", want);
   const bool replaced = written && had && par->second.bytes != want;
-  if (replaced) {
+  const bool old_given = fs::exists(src / "par.old.out");
+  if (old_given) {
+    EXPECT_EQ(read_file(dir / "par.old"), read_file(src / "par.old.out"));
+  } else if (replaced) {
     EXPECT_EQ(read_file(dir / "par.old"), par->second.bytes);
   }
   for (const auto& [name, e] : after) {
-    const bool expected =
-        before.count(name) != 0 || (name == "par" && written) || (name == "par.old" && replaced);
+    const bool expected = before.count(name) != 0 || (name == "par" && written) ||
+                          (name == "par.old" && (replaced || old_given));
     EXPECT_TRUE(expected) << name << " appeared";
   }
   if (!HasFailure()) clean(top);

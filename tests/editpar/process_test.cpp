@@ -1,5 +1,6 @@
-// editpar as a process among others: while one waits at its menu, a second one is refused
-// with status 3 before it reads or writes anything, and listing and checking need no lock;
+// editpar as a process among others: while one waits at its menu, a second one, or a
+// script's change, is refused with status 3 before it reads or writes anything, and
+// listing, checking and the map need no lock;
 // started without even a program name, it works on the files of the current directory.
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -69,7 +70,11 @@ TEST(Lock, SecondEditorIsRefused) {
   EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
   EXPECT_EQ(read_file(dir / "par"), par);
   EXPECT_FALSE(fs::exists(dir / "par.old"));
-  for (const char* look : {"-l", "-c"}) {
+  second.argv = {"./editpar", "-d", "1"};  // a script waits for no one either
+  EXPECT_EQ(run(second), 3);
+  EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
+  EXPECT_EQ(read_file(dir / "par"), par);
+  for (const char* look : {"-l", "-c", "-m"}) {
     second.argv = {"./editpar", look};
     EXPECT_EQ(run(second), 0) << look;
     EXPECT_EQ(read_file(top / "err"), "") << look;
