@@ -62,10 +62,10 @@ void clean(const fs::path& dir) {
 namespace {
 
 // In the child: the streams, the directory, the limits and the user, then the program.
-// Standard output and error go to the pipes `out` and `err` (or to the file that the spec
+// Standard output and error go to the pipes `out` and `err` (or to the file that the plan
 // names for its output, when it is not a pipe), so that a file size limit applies only to
 // the files the program writes.
-[[noreturn]] void start(const run_spec& s, int out, int err) {
+[[noreturn]] void start(const run_plan& s, int out, int err) {
   const int in = open(s.in.c_str(), O_RDONLY);
   if (out < 0) out = open(s.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (in < 0 || out < 0 || chdir(s.cwd.c_str()) != 0) _exit(126);
@@ -124,26 +124,26 @@ void give_to_nobody(const fs::path& stage) {
 
 }  // namespace
 
-int run(const run_spec& spec) {
+int run(const run_plan& plan) {
   // Standard output goes straight to a device the case names (such as /dev/full).
-  const bool out_piped = !spec.out.string().starts_with("/dev/");
+  const bool out_piped = !plan.out.string().starts_with("/dev/");
   int out[2] = {-1, -1}, err[2] = {-1, -1};
   if ((out_piped && pipe(out) != 0) || pipe(err) != 0) return -1;
   const pid_t pid = fork();
   if (pid == 0) {
     if (out_piped) close(out[0]);
     close(err[0]);
-    start(spec, out[1], err[1]);
+    start(plan, out[1], err[1]);
   }
   if (out_piped) close(out[1]);
   close(err[1]);
-  drain(out[0], spec.out, err[0], spec.err);
+  drain(out[0], plan.out, err[0], plan.err);
   int status = 0;
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec) {
+bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan) {
   std::istringstream lines(setup);
   for (std::string line; std::getline(lines, line);) {
     const auto w = words_of(line.substr(0, line.find('#')));
@@ -153,10 +153,10 @@ bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec) {
     const fs::path name = w.size() > 1 ? stage / (makes ? w[1] : w.back()) : stage;
     bool ok = true;
     if (w[0] == "user" && w.size() == 2 && w[1] == "nobody") {
-      spec.as_nobody = true;
+      plan.as_nobody = true;
       give_to_nobody(stage);
     } else if (w[0] == "fsize" && w.size() == 2) {
-      spec.file_size = std::stol(w[1]);
+      plan.file_size = std::stol(w[1]);
     } else if (w[0] == "mkdir" && w.size() == 2) {
       ok = mkdir(name.c_str(), 0755) == 0;
     } else if (w[0] == "fifo" && w.size() == 2) {
@@ -170,13 +170,13 @@ bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec) {
     } else if (w[0] == "chown" && w.size() == 2) {
       ok = geteuid() != 0 || lchown(name.c_str(), NOBODY, NOBODY) == 0;
     } else if (w[0] == "stdout" && w.size() == 2) {
-      spec.out = w[1];
+      plan.out = w[1];
     } else {
       ADD_FAILURE() << "unknown setup line: " << line;
       return false;
     }
     if (!ok) ADD_FAILURE() << "setup failed: " << line;
-    if (w[0] != "user" && spec.as_nobody && w.size() > 1) lchown(name.c_str(), NOBODY, NOBODY);
+    if (w[0] != "user" && plan.as_nobody && w.size() > 1) lchown(name.c_str(), NOBODY, NOBODY);
   }
   return true;
 }

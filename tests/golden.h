@@ -24,7 +24,7 @@ fs::path scratch(const std::string& name);
 // Removes a scratch directory, whatever the permission bits a case left on it.
 void clean(const fs::path& dir);
 
-struct run_spec {
+struct run_plan {
   fs::path exe;                   // the program
   std::vector<std::string> argv;  // its command line, argv[0] included
   fs::path cwd;                   // where it runs
@@ -37,7 +37,7 @@ struct run_spec {
 
 // Runs the program with umask 022; returns its exit status, or -1 when it did not exit by
 // itself.
-int run(const run_spec& spec);
+int run(const run_plan& plan);
 
 // Applies a case's "setup" to the staged directory `stage` and to the run, one directive a
 // line ('#' begins a comment):
@@ -47,7 +47,7 @@ int run(const run_spec& spec);
 //   chown NAME          NAME belongs to user 65534 (when the tests run as root)
 //   stdout PATH         the run's standard output goes to PATH (such as /dev/full)
 // Returns false, after a test failure, for a directive it does not know.
-bool set_up(const std::string& setup, const fs::path& stage, run_spec& spec);
+bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan);
 
 // What lies under a directory: each entry's kind ('f' file, 'd', 'l' link, 'p' FIFO),
 // permission bits, modification time and, for a file, its bytes.

@@ -28,7 +28,7 @@ TEST(FullDisk, EachFileStaysWhole) {
     const long limit = static_cast<long>(fs::file_size(src / "out" / failing.name)) - 1;
     SCOPED_TRACE(std::string(failing.name) + " cut at " + std::to_string(limit));
     const fs::path top = scratch("full_disk");
-    run_spec run_it;
+    run_plan run_it;
     run_it.argv = {"./buildc"};
     run_it.cwd = top / "dir";
     run_it.exe = run_it.cwd / "buildc";

@@ -30,7 +30,7 @@ TEST_P(Golden, Run) {
   // "./buildc" unless the case's args file names another path and further words; an empty
   // one starts buildc without even a program name.
   const auto words = words_of(read_file(src / "args", "./buildc"));
-  run_spec run_it;
+  run_plan run_it;
   run_it.argv = words;
   run_it.cwd = top / "cwd";
   run_it.exe = run_it.cwd / (words.empty() ? "buildc" : words[0]);

@@ -37,7 +37,7 @@ TEST_P(Dialogue, Run) {
     std::istringstream lines(read_file(src / "calls"));
     for (std::string line; std::getline(lines, line);) calls.push_back(line);
   }
-  run_spec run_it;
+  run_plan run_it;
   run_it.exe = EDITPAR_BIN;
   run_it.cwd = dir;
   if (fs::exists(src / "answers")) run_it.in = src / "answers";

@@ -58,7 +58,7 @@ TEST(Lock, SecondEditorIsRefused) {
   close(from_first[1]);
   ASSERT_TRUE(wait_for(from_first[0], "Selection (1-5, q to quit): "));
 
-  run_spec second;
+  run_plan second;
   second.exe = EDITPAR_BIN;
   second.argv = {"./editpar"};
   second.cwd = dir;
@@ -98,7 +98,7 @@ TEST(NoProgramName, FilesOfTheCurrentDirectory) {
   std::ofstream(dir / "cfg") << "mode i\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
                                 "irqs 5\nioas-primary 300\n";
   std::ofstream(top / "answers") << "q\n";
-  run_spec editor;
+  run_plan editor;
   editor.exe = EDITPAR_BIN;
   editor.argv = {};
   editor.cwd = dir;
