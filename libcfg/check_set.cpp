@@ -41,17 +41,6 @@ __attribute__((format(printf, 5, 6))) void say(std::vector<finding>& out, int bo
   va_end(args);
 }
 
-// The values of `list` as "3, 5, 7", in hexadecimal when `hex`.
-std::string list_text(const value_list& list, bool hex) {
-  std::string text;
-  char value[16];
-  for (int i = 0; i < list.count && i < MAX_VALUES; ++i) {
-    std::snprintf(value, sizeof value, hex ? "%s%x" : "%s%d", i > 0 ? ", " : "", list.values[i]);
-    text += value;
-  }
-  return text;
-}
-
 // What a list question gives for a board: a value of the list, or 0 when it is empty.
 value_list offered(const value_list& list) {
   return list.count > 0 ? list : value_list{1, {}};
@@ -197,6 +186,16 @@ finding found(check_file file, int line, int board, map_place place, const char*
   finding f{file, line, board, place, words(format, args)};
   va_end(args);
   return f;
+}
+
+std::string list_text(const value_list& list, bool hex) {
+  std::string text;
+  char value[16];
+  for (int i = 0; i < list.count && i < MAX_VALUES; ++i) {
+    std::snprintf(value, sizeof value, hex ? "%s%x" : "%s%d", i > 0 ? ", " : "", list.values[i]);
+    text += value;
+  }
+  return text;
 }
 
 std::string visible(const char* text) {

@@ -40,17 +40,6 @@ __attribute__((format(printf, 2, 3))) bool refuse(std::string& why, const char* 
   return false;
 }
 
-// The values of `list` as "3, 5, 7", in hexadecimal when `hex`.
-std::string values_of(const value_list& list, bool hex) {
-  std::string text;
-  char value[16];
-  for (int i = 0; i < list.count && i < MAX_VALUES; ++i) {
-    std::snprintf(value, sizeof value, hex ? "%s%x" : "%s%d", i > 0 ? ", " : "", list.values[i]);
-    text += value;
-  }
-  return text;
-}
-
 // The value of `key` when the change gives it.
 const script_key* given(const script_change& c, int key) {
   for (int i = 0; i < c.nkeys; ++i) {
@@ -77,15 +66,15 @@ bool answer_list(const script_change& c, int key, const value_list& list,
                     shown, type.name);
     }
     return refuse(why, "%s %s is not offered by type %s (%s only)", value_names[key], shown,
-                  type.name, values_of(list, hex).c_str());
+                  type.name, list_text(list, hex).c_str());
   }
   if (k == nullptr) {
     return refuse(why, "%s= is needed: type %s offers %s", key_names[key], type.name,
-                  values_of(accepted, hex).c_str());
+                  list_text(accepted, hex).c_str());
   }
   if (list_index(&accepted, k->value) < 0) {
     return refuse(why, "%s %s is not offered by type %s (%s)", value_names[key], shown, type.name,
-                  values_of(accepted, hex).c_str());
+                  list_text(accepted, hex).c_str());
   }
   value = k->value;
   return true;

@@ -387,6 +387,9 @@ struct finding {
 // A finding whose words are `format` filled as printf fills it.
 finding found(check_file file, int line, int board, map_place place, const char* format, ...)
     __attribute__((format(printf, 5, 6)));
+// The values of `list` as "3, 5, 7", in hexadecimal when `hex`, for a finding or a
+// refusal that names what a type offers.
+std::string list_text(const value_list& list, bool hex);
 // `text` with its control characters written as C escapes ("\r", "\t", "\033"), for a
 // finding that shows what the user wrote.
 std::string visible(const char* text);

@@ -31,6 +31,8 @@ TEST(ReplaceFile, SignalsNeverLeaveAPartOrATemporaryFile) {
   fs::create_directories(dir);
   const std::string path = (dir / "Init").string();
   const std::string versions[2] = {std::string(200000, 'a'), std::string(150000, 'b') + "\n"};
+  // There from the start: a child stopped before its first replacement leaves it as it was.
+  std::ofstream(path, std::ios::binary) << versions[1];
   std::mt19937 random(12345);
   for (int round = 0; round < 40; ++round) {
     const pid_t pid = fork();

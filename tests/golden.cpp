@@ -143,6 +143,22 @@ int run(const run_plan& plan) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& text) {
+  for (;;) {
+    const auto at = seen.find(text, from);
+    if (at != std::string::npos) {
+      from = at + text.size();
+      return true;
+    }
+    pollfd p{fd, POLLIN, 0};
+    char chunk[512];
+    if (poll(&p, 1, 5000) <= 0) return false;
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    seen.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
 bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan) {
   std::istringstream lines(setup);
   for (std::string line; std::getline(lines, line);) {

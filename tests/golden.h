@@ -35,6 +35,9 @@ struct run_plan {
   bool as_nobody = false;         // run as user and group 65534 (when the tests run as root)
 };
 
+// Reads `fd` (a pipe or a terminal) until `text` shows after `from` in `seen`, which gathers
+// what was read; then moves `from` past it. False after 5 s of silence or at the end.
+bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& text);
 // Runs the program with umask 022; returns its exit status, or -1 when it did not exit by
 // itself.
 int run(const run_plan& plan);

@@ -15,18 +15,17 @@ namespace {
 
 using namespace golden;
 
-// Reads `fd` until `text` has come; false after 5 s of silence.
-bool wait_for(int fd, const std::string& text) {
-  std::string seen;
-  while (seen.find(text) == std::string::npos) {
-    pollfd p{fd, POLLIN, 0};
-    char chunk[512];
-    if (poll(&p, 1, 5000) <= 0) return false;
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) return false;
-    seen.append(chunk, static_cast<std::size_t>(n));
-  }
-  return true;
+// A run of editpar in `dir` as `argv`, its answers from `in`, its output in `top`.
+run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::string> argv,
+                const fs::path& in) {
+  run_plan plan;
+  plan.exe = EDITPAR_BIN;
+  plan.argv = std::move(argv);
+  plan.cwd = dir;
+  plan.in = in;
+  plan.out = top / "out";
+  plan.err = top / "err";
+  return plan;
 }
 
 TEST(Lock, SecondEditorIsRefused) {
@@ -56,15 +55,11 @@ TEST(Lock, SecondEditorIsRefused) {
   }
   close(to_first[0]);
   close(from_first[1]);
-  ASSERT_TRUE(wait_for(from_first[0], "Selection (1-5, q to quit): "));
+  std::string seen;
+  std::size_t from = 0;
+  ASSERT_TRUE(wait_for(from_first[0], seen, from, "Selection (1-5, q to quit): "));
 
-  run_plan second;
-  second.exe = EDITPAR_BIN;
-  second.argv = {"./editpar"};
-  second.cwd = dir;
-  second.in = top / "delete";
-  second.out = top / "out";
-  second.err = top / "err";
+  run_plan second = editor(top, dir, {"./editpar"}, top / "delete");
   EXPECT_EQ(run(second), 3);
   EXPECT_EQ(read_file(top / "out"), "");
   EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
@@ -98,14 +93,7 @@ TEST(NoProgramName, FilesOfTheCurrentDirectory) {
   std::ofstream(dir / "cfg") << "mode i\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
                                 "irqs 5\nioas-primary 300\n";
   std::ofstream(top / "answers") << "q\n";
-  run_plan editor;
-  editor.exe = EDITPAR_BIN;
-  editor.argv = {};
-  editor.cwd = dir;
-  editor.in = top / "answers";
-  editor.out = top / "out";
-  editor.err = top / "err";
-  EXPECT_EQ(run(editor), 0);
+  EXPECT_EQ(run(editor(top, dir, {}, top / "answers")), 0);
   EXPECT_EQ(read_file(top / "err"), "");
   EXPECT_EQ(read_file(dir / "par"),
             "# Common Params...\nmode interrupt\n\nbus mc\n# Per Board Params...\n\n");

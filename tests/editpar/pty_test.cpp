@@ -15,23 +15,6 @@ namespace {
 
 using namespace golden;
 
-// Reads from the terminal until `prompt` shows after `from`; false after 5 s of silence.
-bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& prompt) {
-  for (;;) {
-    const auto at = seen.find(prompt, from);
-    if (at != std::string::npos) {
-      from = at + prompt.size();
-      return true;
-    }
-    pollfd p{fd, POLLIN, 0};
-    char chunk[512];
-    if (poll(&p, 1, 5000) <= 0) return false;
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) return false;
-    seen.append(chunk, static_cast<std::size_t>(n));
-  }
-}
-
 TEST(Terminal, AddsBoardAndSaves) {
   const fs::path dir = scratch("editpar_pty");
   std::ofstream(dir / "cfg") << "mode a\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
