@@ -211,8 +211,8 @@ bool modify(const script_change& c, std::string& why) {
           b.irq = static_cast<std::uint16_t>(value);
         }
         break;
-      default:
-        return refuse(why, "bus= starts a new par only");
+      default:  // bus=, which parse_script keeps from -e
+        return refuse(why, "%s= is not a key of -e", key_names[c.keys[i].key]);
     }
   }
   return true;

@@ -275,7 +275,9 @@ int finish_program(const char* prog, int status, int failed);
 // What a board type is made of.
 
 // 16 for a type with ATTR_16PORT, else 8.
-int ports_of(const btype_rec& type);
+inline int ports_of(const btype_rec& type) {
+  return (type.attr & ATTR_16PORT) ? 2 * LOGICAL_PORTS : LOGICAL_PORTS;
+}
 
 // Board catalog "cfg".
 

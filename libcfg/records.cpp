@@ -49,7 +49,3 @@ const std::array<tag_entry, 8> param_tags = {{
     {"dpa", KW_DPA},
     {null, 0},
 }};
-
-int ports_of(const btype_rec& type) {
-  return (type.attr & ATTR_16PORT) ? 2 * LOGICAL_PORTS : LOGICAL_PORTS;
-}
