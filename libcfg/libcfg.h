@@ -403,7 +403,7 @@ struct check_paths {
 // The paths of "cfg", "par" and "dces" beside `prog`; false after make_path reported a failure.
 bool form_check_paths(const char* prog, check_paths& paths);
 // What the readers could not use and the check can point at: a board dropped for an
-// unknown type, the first line of each file that ends in a carriage return.
+// unknown type, the first line of each file whose last word ends in a carriage return.
 // REQUIRES: read_config and read_params have run.
 std::vector<finding> reader_findings();
 // The rules of the catalog, whatever "par" holds: the package name, texts that kdzspc.h
