@@ -1,7 +1,6 @@
 // The resource map `editpar -m`: the boards' interrupt lines, I/O ranges and memory windows
 // in one picture of 80 columns, with every finding of the check marked where it stands.
 #include <algorithm>
-#include <cstring>
 #include <numeric>
 #include <string>
 #include <vector>
@@ -61,6 +60,14 @@ void put_marks(std::string& row, std::size_t at, const std::string& marks) {
 std::string trimmed(std::string row, std::size_t margin) {
   while (!row.empty() && row.back() == ' ') row.pop_back();
   return row.size() > margin ? row : "";
+}
+
+// One board's row of a list under the picture: the list's name on its first row, then the
+// range, the board and the marks of the findings that stand there.
+void list_row(std::FILE* out, const char* name, bool first, int width, const char* range, int n,
+              const std::string& marks) {
+  std::fprintf(out, "%-9s%-*s board %d%s%s\n", first ? name : "", width, range, n + 1,
+               marks.empty() ? "" : "  ", marks.c_str());
 }
 
 // Writes `text` wrapped to 80 columns, every line after the first indented by `indent`.
@@ -159,9 +166,7 @@ void draw_io(std::FILE* out, const std::vector<finding>& placed) {
     } else {
       std::snprintf(range, sizeof range, "no address");
     }
-    const std::string marks = marks_at(placed, n, ON_IO_RANGE);
-    std::fprintf(out, "%s%-12s board %d%s%s\n", first ? "I/O      " : LEFT, range, n + 1,
-                 marks.empty() ? "" : "  ", marks.c_str());
+    list_row(out, "I/O", first, 12, range, n, marks_at(placed, n, ON_IO_RANGE));
     first = false;
   }
   if (first) std::fprintf(out, "I/O      %s\n", "no boards");
@@ -209,9 +214,7 @@ void draw_memory(std::FILE* out, const std::vector<finding>& placed) {
       std::snprintf(range, sizeof range, "%lx-%lx", static_cast<unsigned long>(w.start),
                     static_cast<unsigned long>(w.end));
     }
-    const std::string marks_here = marks_at(placed, n, ON_WINDOW);
-    std::fprintf(out, "%s%-16s board %d%s%s\n", first ? "outside  " : LEFT, range, n + 1,
-                 marks_here.empty() ? "" : "  ", marks_here.c_str());
+    list_row(out, "outside", first, 16, range, n, marks_at(placed, n, ON_WINDOW));
     first = false;
   }
 }
