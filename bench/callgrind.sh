@@ -4,13 +4,14 @@
 # counted by valgrind's callgrind. Two runs: one where the six files already hold what
 # the run writes (buildc leaves them alone), and one where each holds something else
 # (buildc replaces every one of them, keeping Init.old and dces.old).
-# Usage: bash bench/callgrind.sh
+# Usage: bash bench/callgrind.sh   (BUILD_DIR names the build directory; default build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 case_dir=tests/buildc/eight_boards_all_carried
 outputs=(kdzspc.h System Init dces dtes Node)
-cmake -S . -B build >/dev/null
-cmake --build build --target buildc -j"$(nproc)" >/dev/null
+build=${BUILD_DIR:-build}
+cmake -S . -B "$build" >/dev/null
+cmake --build "$build" --target buildc -j"$(nproc)" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -34,7 +35,7 @@ count() {  # directory, program: instructions of one run in that directory
 for old in current other; do
   stage "$work/gen" "$old"
   stage "$work/base" "$old"
-  cp build/bin/buildc "$work/gen/"
+  cp "$build/bin/buildc" "$work/gen/"
   cp "$work/baseline" "$work/base/"
   gen=$(count "$work/gen" buildc)
   base=$(count "$work/base" baseline)

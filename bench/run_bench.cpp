@@ -11,15 +11,23 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "buildc/buildc.h"
+#include "buildc/package.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* const inputs[] = {"cfg", "par", "Init", "dces"};
-const char* const outputs[] = {"kdzspc.h", "System", "Init", "dces", "dtes", "Node"};
+// What the run reads: the catalog, the parameters, and the old versions the table names.
+std::vector<std::string> inputs() {
+  std::vector<std::string> names = {"cfg", "par"};
+  for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
+    if (f->load != nullptr) names.emplace_back(f->name);
+  }
+  return names;
+}
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -33,7 +41,9 @@ fs::path stage() {
   const fs::path dir = fs::temp_directory_path() / "buildc_bench";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  for (const char* name : inputs) fs::copy_file(fs::path(LARGEST_CASE) / "in" / name, dir / name);
+  for (const std::string& name : inputs()) {
+    fs::copy_file(fs::path(LARGEST_CASE) / "in" / name, dir / name);
+  }
   return dir;
 }
 
@@ -47,7 +57,9 @@ void whole_run_replacing(benchmark::State& state) {
   const std::string prog = (dir / "buildc").string();
   for (auto _ : state) {
     state.PauseTiming();
-    for (const char* name : outputs) std::ofstream(dir / name, std::ios::app) << "# older\n";
+    for (int i = 0; i < PKG_FILES; ++i) {
+      std::ofstream(dir / package_files[i].name, std::ios::app) << "# older\n";
+    }
     state.ResumeTiming();
     benchmark::DoNotOptimize(run(prog.c_str()));
   }
@@ -55,20 +67,22 @@ void whole_run_replacing(benchmark::State& state) {
 
 void same_bytes_only(benchmark::State& state) {
   const fs::path dir = stage();
-  std::array<std::string, 6> bytes;
-  for (int i = 0; i < 6; ++i) bytes[i] = read_file(fs::path(LARGEST_CASE) / "out" / outputs[i]);
-  std::array<std::string, 10> paths;
-  for (int i = 0; i < 4; ++i) paths[i] = (dir / inputs[i]).string();
-  for (int i = 0; i < 6; ++i) paths[4 + i] = (dir / outputs[i]).string();
+  std::vector<std::string> read_paths;
+  for (const std::string& name : inputs()) read_paths.push_back((dir / name).string());
+  std::array<std::string, PKG_FILES> bytes, write_paths;
+  for (int i = 0; i < PKG_FILES; ++i) {
+    bytes[i] = read_file(fs::path(LARGEST_CASE) / "out" / package_files[i].name);
+    write_paths[i] = (dir / package_files[i].name).string();
+  }
   char line[256];
   for (auto _ : state) {
-    for (int i = 0; i < 4; ++i) {
-      std::FILE* f = std::fopen(paths[i].c_str(), "r");
+    for (const std::string& path : read_paths) {
+      std::FILE* f = std::fopen(path.c_str(), "r");
       while (std::fgets(line, sizeof line, f) != nullptr) benchmark::DoNotOptimize(line);
       std::fclose(f);
     }
-    for (int i = 0; i < 6; ++i) {
-      std::FILE* f = std::fopen(paths[4 + i].c_str(), "w");
+    for (int i = 0; i < PKG_FILES; ++i) {
+      std::FILE* f = std::fopen(write_paths[i].c_str(), "w");
       std::fwrite(bytes[i].data(), 1, bytes[i].size(), f);
       std::fclose(f);
     }

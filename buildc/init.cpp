@@ -4,24 +4,25 @@
 
 namespace {
 
-void write_init_line(out_file& f, char letter, int board, int port, int index) {
+// A line switched on and one switched off differ in their action only: one format each.
+void write_init_line(out_file& f, const port_state& ports, char letter, int board, int port,
+                     int index) {
   const char c = port_name[port];
-  f.print<init_format>(letter, board, c, enabled[index] ? "respawn" : "off", letter, board, c);
+  if (ports.enabled[index]) {
+    f.print(FMT_COMPILE("{0}{1}{2}:23:respawn:/etc/getty tty{0}{1}{2} 9600\n"), letter, board, c);
+  } else {
+    f.print(FMT_COMPILE("{0}{1}{2}:23:off:/etc/getty tty{0}{1}{2} 9600\n"), letter, board, c);
+  }
 }
 
 }  // namespace
 
-void write_init(out_file& f) {
-  for (int b = 0; b < pp->nboards; ++b) {
-    for (int p = 0; p < ports_of(type_of(pp->boards[b])); ++p) {
+void write_init(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports) {
+  for (int b = 0; b < ps.nboards; ++b) {
+    for (int p = 0; p < ports_of(type_of(cat, ps.boards[b])); ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      write_init_line(f, 'a', b, p, lower);
-      write_init_line(f, 'A', b, p, UPPER_GROUP + lower);
+      write_init_line(f, ports, 'a', b, p, lower);
+      write_init_line(f, ports, 'A', b, p, UPPER_GROUP + lower);
     }
   }
-}
-
-void build_init(const char* prog, const char* path) {
-  // What the user switched on: kept as "Init.old" when it changes, and on the disk.
-  write_generated(prog, "build_init", path, write_init, KEEP_OLD | SYNC);
 }

@@ -1,4 +1,6 @@
-// The run's order under a failed allocation: a path that cannot be formed ends it at once.
+// The run under a failed allocation: a path that cannot be formed ends it at once. This
+// file defines make_path's allocator, so the library's own is not linked in: it runs as a
+// test program of its own.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -8,26 +10,32 @@
 #include <string>
 
 #include "buildc/buildc.h"
+#include "buildc/package.h"
 #include "libcfg/libcfg.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Allocations so far, and the one that fails (0: none): this program's allocator has no
+// caller to take them from.
 int alloc_calls;
 int failing_call;
 
-// make_path's allocator, failing at the chosen call.
-void* counting_alloc(std::size_t n) {
-  return ++alloc_calls == failing_call ? nullptr : std::malloc(n);
+}  // namespace
+
+void* path_alloc(std::size_t size) {
+  return ++alloc_calls == failing_call ? nullptr : std::malloc(size);
 }
 
-// A path that cannot be formed ends the run at once: the files of earlier steps stand,
-// no later step runs. The invocation cases are golden cases of the real program.
+namespace {
+
+// A path that cannot be formed ends the run at once: the files of earlier rows stand, no
+// later row runs. The invocation cases are golden cases of the real program.
 TEST(Run, PathFailureEndsTheRun) {
-  const char* const outputs[] = {"kdzspc.h", "System", "Init", "dces", "dtes", "Node"};
-  // Calls 1 and 2 form the paths of "cfg" and "par"; {failing call, outputs written}.
-  const int cases[][2] = {{1, 0}, {2, 0}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {9, 6}};
+  // Calls 1 and 2 form the paths of "cfg" and "par", then one call per package file:
+  // {failing call, files written}.
+  const int cases[][2] = {{1, 0}, {2, 0}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {0, 6}};
   const fs::path dir = fs::temp_directory_path() / ("run_test_" + std::to_string(getpid()));
   const std::string prog = (dir / "buildc").string();
   for (const auto& [failing, written] : cases) {
@@ -37,16 +45,15 @@ TEST(Run, PathFailureEndsTheRun) {
     std::ofstream(dir / "par") << "mode i\ntype bd8\n";
     alloc_calls = 0;
     failing_call = failing;
-    path_alloc = counting_alloc;
     testing::internal::CaptureStderr();
     const int status = run(prog.c_str());
     const std::string err = testing::internal::GetCapturedStderr();
-    path_alloc = std::malloc;
-    const bool completes = written == 6;
+    const bool completes = written == PKG_FILES;
     EXPECT_EQ(status, completes ? 0 : 1) << "failing call " << failing;
     EXPECT_EQ(err, completes ? "" : prog + ": make_path: malloc() : no memory\n");
-    for (int i = 0; i < 6; ++i) {
-      EXPECT_EQ(fs::exists(dir / outputs[i]), i < written) << outputs[i] << ", call " << failing;
+    for (int i = 0; i < PKG_FILES; ++i) {
+      const char* name = package_files[i].name;
+      EXPECT_EQ(fs::exists(dir / name), i < written) << name << ", call " << failing;
     }
   }
   fs::remove_all(dir);

@@ -1,7 +1,5 @@
 // The System file: one line per board for the driver-installation kit, with the boards'
 // dual-port windows merged into a short list of memory ranges.
-#include <cstdint>
-
 #include "buildc/buildc.h"
 #include "buildc/out_file.h"
 
@@ -10,22 +8,14 @@ namespace {
 constexpr int INTERRUPT_LEVEL = 5;
 constexpr int IRQ_SHARED = 2, IRQ_SEPARATE = 1;
 
-struct range {
-  std::uint32_t start;
-  std::uint32_t end;
-};
+// A memory range of the System file: one or more boards' windows (window_of), inclusive.
+using range = dp_window;
 
 // Up to one range per board; entries are appended and cleared, never moved.
 struct range_table {
   std::array<range, MAX_BOARDS> r;
   int count;
 };
-
-// A board's dual-port window, inclusive; a board without an address has 0 to 0.
-range window_of(const board_rec& b) {
-  if (b.dpa == 0) return {0, 0};
-  return {b.dpa, b.dpa + std::uint32_t{b.size} * 1024u - 1u};
-}
 
 bool shares_address(const range& w, const range& k) {
   return w.end >= k.start && w.start <= k.end;
@@ -67,21 +57,17 @@ int interrupt_type(const params_rec& ps) {
 
 }  // namespace
 
-void write_sdevice(out_file& f) {
-  const bool interrupts = pp->mode == MODE_INTERRUPT;
+void write_sdevice(out_file& f, const catalog& cat, const params_rec& ps) {
+  const bool interrupts = ps.mode == MODE_INTERRUPT;
   const int level = interrupts ? INTERRUPT_LEVEL : 0;
-  const int itype = interrupts ? interrupt_type(*pp) : 0;
-  const range_table t = merge_windows(*pp);
-  for (int i = 0; i < pp->nboards; ++i) {
-    const board_rec& b = pp->boards[i];
-    // Computed in int: an I/O address of ffff ends at 10006.
-    const int io_end = b.ioa != 0 ? b.ioa + IO_SPAN - 1 : 0;
-    f.print<"%s\tY\t%d\t%d\t%d\t%d\t%x\t%x\t%lx\t%lx\n">(cp->pkg, ports_of(type_of(b)), level,
-                                                         itype, interrupts ? b.irq : 0, b.ioa,
-                                                         io_end, t.r[i].start, t.r[i].end);
+  const int itype = interrupts ? interrupt_type(ps) : 0;
+  const range_table t = merge_windows(ps);
+  for (int i = 0; i < ps.nboards; ++i) {
+    const board_rec& b = ps.boards[i];
+    // Computed in 32 bits: an I/O address of ffff ends at 10006.
+    const unsigned io_end = b.ioa != 0 ? b.ioa + IO_SPAN - 1u : 0u;
+    f.print(FMT_COMPILE("{}\tY\t{}\t{}\t{}\t{}\t{:x}\t{:x}\t{:x}\t{:x}\n"), cat.config.pkg,
+            ports_of(type_of(cat, b)), level, itype, interrupts ? b.irq : 0, b.ioa, io_end,
+            t.r[i].start, t.r[i].end);
   }
-}
-
-void build_sdevice(const char* prog, const char* path) {
-  write_generated(prog, "build_sdevice", path, write_sdevice);
 }

@@ -1,5 +1,5 @@
-// A whole catalog "cfg": loaded, checked against the capacities, listed, and checked by the
-// catalog's rules.
+// A whole catalog "cfg": loaded, checked against the capacities, its warnings and listing
+// printed, and checked by the catalog's rules.
 #include "fuzz/fuzz_files.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -8,10 +8,19 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (read_config(memory_stream(data, size).get()) != &config) __builtin_trap();
-  if (!catalog_within_capacity()) __builtin_trap();
-  print_config();
-  for (const finding& f : catalog_findings()) {
+  catalog cat{};
+  warning_list warnings;
+  if (!read_config(memory_stream(data, size).get(), cat, warnings)) __builtin_trap();
+  if (!catalog_within_capacity(cat)) __builtin_trap();
+  // Warnings come in the order of their lines.
+  int line = 1;
+  for (const reader_warning& w : warnings) {
+    if (w.file != IN_CFG || w.line < line) __builtin_trap();
+    line = w.line;
+  }
+  print_warnings(warnings);
+  print_config(cat);
+  for (const finding& f : catalog_findings(cat)) {
     if (f.file != IN_CFG || f.line < 0 || f.board != -1) __builtin_trap();
   }
   return 0;

@@ -1,6 +1,7 @@
 // The board editor driven by a fuzzed answer stream over a fixed catalog. The first byte
 // picks the starting set (empty, or three boards in interrupt mode); the run ends when
 // the answers do, or when the user quits with a set that passes the interrupt rules.
+#include <algorithm>
 #include <cstring>
 
 #include "fuzz/fuzz_files.h"
@@ -8,7 +9,7 @@
 
 namespace {
 
-const char catalog[] =
+const char catalog_text[] =
     "mode a\npkg kdz\ncopy \"fuzz catalog\"\n"
     "type xa8\nclass \"X 8 port\"\nt_code 1\nbus at\nsizes 16 32 64\nirqs 3 5 7 9\n"
     "ioas-primary 300 320 340\nioas-extras 100 108\n"
@@ -18,53 +19,54 @@ const char catalog[] =
     "ioas-primary 1200 1208 1210\n"
     "type hidden\nt_code 4\nbus at\n";
 
-// What the editor re-flags in the catalog tables; restored before every run.
-std::array<menu_item, TYPE_ROWS> loaded_menu;
-std::uint8_t loaded_nclasses;
+// Read once for the whole run, never changed afterwards: every editor starts from it.
+const catalog& fuzz_catalog() {
+  static const catalog cat = catalog_of(catalog_text);
+  return cat;
+}
 
-void start_set(std::uint8_t pick) {
-  params = {};
-  if (pick % 2 == 0) return;
-  params.bus = BUS_AT;
-  params.mode = MODE_INTERRUPT;
-  params.nboards = 3;
-  params.boards[0] = {0, 16, 5, 0x300, 0xd0000};
-  params.boards[1] = {1, 16, 7, 0x2a0, 0xd4000};
-  params.boards[2] = {0, 32, 9, 0x320, 0x100000};
+board_set start_set(std::uint8_t pick) {
+  board_set set{};
+  if (pick % 2 == 0) return set;
+  params_rec& p = set.params;
+  p.bus = BUS_AT;
+  p.mode = MODE_INTERRUPT;
+  p.nboards = 3;
+  p.boards[0] = {0, 16, 5, 0x300, 0xd0000};
+  p.boards[1] = {1, 16, 7, 0x2a0, 0xd4000};
+  p.boards[2] = {0, 32, 9, 0x320, 0x100000};
+  return set;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   silence_stdout();
-  load_catalog(catalog);
-  loaded_menu = bclass_menu;
-  loaded_nclasses = config.nclasses;
+  fuzz_catalog();
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  bclass_menu = loaded_menu;
-  config.nclasses = loaded_nclasses;
-  start_set(data[0]);
-  const int start = params.nboards;
+  const catalog& cat = fuzz_catalog();
+  board_set set = start_set(data[0]);
+  const int start = set.params.nboards;
   file_ptr in = memory_stream(data + 1, size - 1);
   file_ptr out(std::fopen("/dev/null", "w"));
   if (out == nullptr) std::abort();
-  editor_io(in.get(), out.get());
+  editor ed(cat, set, in.get(), out.get());
   bool quit = false;
   try {
-    if (params.mode == 0) get_mode();
-    quit = edit_params() == 1;
+    if (set.params.mode == 0) get_mode(ed);
+    quit = edit_params(ed) == 1;
   } catch (const end_of_input&) {
   }
-  editor_io(stdin, stdout);
   // The editor never goes past its limit, and every board names a loaded type.
-  if (params.nboards < 0 || params.nboards > std::max(start, EDIT_MAX_BOARDS)) __builtin_trap();
-  for (int i = 0; i < params.nboards; ++i) {
-    if (params.boards[i].type >= config.ntypes) __builtin_trap();
+  const params_rec& p = set.params;
+  if (p.nboards < 0 || p.nboards > std::max(start, EDIT_MAX_BOARDS)) __builtin_trap();
+  for (int i = 0; i < p.nboards; ++i) {
+    if (p.boards[i].type >= cat.config.ntypes) __builtin_trap();
   }
-  if (quit && irq_rule_broken(&params) != IRQ_OK) __builtin_trap();
+  if (quit && irq_rule_broken(cat, &p) != IRQ_OK) __builtin_trap();
   return 0;
 }

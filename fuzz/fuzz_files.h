@@ -50,9 +50,12 @@ inline file_ptr memory_stream(const void* data, std::size_t size) {
   return f;
 }
 
-// Loads a catalog given as text; its warnings go wherever standard output goes.
-inline void load_catalog(const char* text) {
-  if (read_config(memory_stream(text, std::strlen(text)).get()) != &config) std::abort();
+// The catalog a text gives; its warnings are dropped.
+inline catalog catalog_of(const char* text) {
+  catalog cat{};
+  warning_list warnings;
+  if (!read_config(memory_stream(text, std::strlen(text)).get(), cat, warnings)) std::abort();
+  return cat;
 }
 
 // Warnings and listings go to standard output; keep them out of the fuzzer's log.
@@ -69,17 +72,19 @@ bool terminated(const char (&field)[N]) {
   return false;
 }
 
-inline bool catalog_within_capacity() {
+inline bool catalog_within_capacity(const catalog& cat) {
+  const config_rec& config = cat.config;
   if (config.ntypes < 0 || config.ntypes > MAX_TYPES) return false;
   if (!terminated(config.copy) || !terminated(config.pkg)) return false;
   const value_list btype_rec::*lists[] = {&btype_rec::sizes, &btype_rec::irqs,
                                           &btype_rec::ioas_primary, &btype_rec::ioas_extras};
   for (int i = 0; i <= config.ntypes; ++i) {
-    const btype_rec& t = i < config.ntypes ? config.types[i] : def;
+    const btype_rec& t = i < config.ntypes ? config.types[i] : cat.def;
     if (!terminated(t.name) || !terminated(t.class_) || !terminated(t.cp_name)) return false;
     for (auto l : lists) {
       if ((t.*l).count < 0 || (t.*l).count > MAX_VALUES) return false;
     }
   }
-  return btype_tags[config.ntypes].name == null && bclass_menu[config.ntypes].show == 0;
+  // Both tables by type keep their end row after the last type.
+  return type_tags(cat)[config.ntypes].name == null && cat.class_rows[config.ntypes] == ROW_END;
 }

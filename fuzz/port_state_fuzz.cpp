@@ -9,10 +9,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t cut = in.find("%%\n");
   const std::string_view init = in.substr(0, cut);
   const std::string_view dces = cut == std::string_view::npos ? in : in.substr(cut + 3);
-  read_init_flags(memory_stream(init.data(), init.size()).get());
-  read_dce_flags(memory_stream(dces.data(), dces.size()).get());
+  port_state ports{};
+  read_init_flags(memory_stream(init.data(), init.size()).get(), ports);
+  read_dce_flags(memory_stream(dces.data(), dces.size()).get(), ports);
   for (int i = 0; i < PORT_SLOTS; ++i) {
-    if (enabled[i] > 1 || is_dce[i] > 1) __builtin_trap();
+    if (ports.enabled[i] > 1 || ports.is_dce[i] > 1) __builtin_trap();
+    // A DCE flag always has the line that set it, and only a set flag has one.
+    if ((ports.is_dce[i] != 0) != (ports.dce_lines[i] > 0)) __builtin_trap();
   }
   return 0;
 }

@@ -2,39 +2,57 @@
 // at the line "%%"). The old "Init" and "dces" are those of the previous input, as on a
 // host where the generator runs again and again. Every file written must have the lines
 // its boards call for.
+#include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 
 #include "buildc/buildc.h"
+#include "buildc/package.h"
 #include "fuzz/fuzz_files.h"
 
 namespace {
 
-int lines_of(const char* name) {
-  file_ptr f(std::fopen((fuzz_dir() + "/" + name).c_str(), "r"));
+int lines_of(int row) {
+  file_ptr f(std::fopen((fuzz_dir() + "/" + package_files[row].name).c_str(), "r"));
   if (f == nullptr) __builtin_trap();
   int n = 0;
   for (int c; (c = std::getc(f.get())) != EOF;) n += c == '\n';
   return n;
 }
 
-// The lines each file must hold for the boards that were read.
-void check_outputs() {
-  int init = 0, lists = 0, node = 1, logical = 0;
-  for (int b = 0; b < pp->nboards; ++b) {
-    const btype_rec& type = type_of(pp->boards[b]);
-    const int ports = ports_of(type);
-    init += 2 * ports;
-    lists += (type.attr & ATTR_DCE) ? 2 * DCE_PORTS : 0;
-    node += 3 * ports;
-    logical += ports / LOGICAL_PORTS;
+// The lines of each package file, by row, for the boards of `ps`.
+std::array<int, PKG_FILES> lines_wanted(const catalog& cat, const params_rec& ps) {
+  int ports = 0, dce_capable = 0, logical = 0;
+  for (int b = 0; b < ps.nboards; ++b) {
+    const btype_rec& type = type_of(cat, ps.boards[b]);
+    ports += ports_of(type);
+    dce_capable += (type.attr & ATTR_DCE) ? 1 : 0;
+    logical += ports_of(type) / LOGICAL_PORTS;
   }
-  const int space = 4 + 8 * logical + 2 * pp->nboards + 2 * std::max(0, 8 - logical);
-  if (lines_of("Init") != init || lines_of("Node") != node) __builtin_trap();
-  if (lines_of("dces") + lines_of("dtes") != lists) __builtin_trap();
-  if (lines_of("System") != pp->nboards) __builtin_trap();
+  std::array<int, PKG_FILES> want{};
   // A copy text or type name with a newline in it cannot come from a line of "cfg".
-  if (lines_of("kdzspc.h") != space) __builtin_trap();
+  want[PKG_SPACE] = 4 + 8 * logical + 2 * ps.nboards + 2 * std::max(0, 8 - logical);
+  want[PKG_SYSTEM] = ps.nboards;
+  want[PKG_INIT] = 2 * ports;
+  // "dces" and "dtes" share the lines of the DCE-capable boards: counted together.
+  want[PKG_DCES] = 2 * DCE_PORTS * dce_capable;
+  want[PKG_NODE] = 1 + 3 * ports;
+  return want;
+}
+
+// Every file written has the lines its boards call for, read back as the run read them.
+void check_outputs() {
+  catalog cat{};
+  board_set set{};
+  warning_list warnings;
+  if (load_config(fuzz_prog().c_str(), "cfg", cat, warnings) != status::ok) __builtin_trap();
+  if (load_params(fuzz_prog().c_str(), cat, set, warnings) != status::ok) __builtin_trap();
+  const std::array<int, PKG_FILES> want = lines_wanted(cat, set.params);
+  for (int row : {PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_NODE}) {
+    if (lines_of(row) != want[row]) __builtin_trap();
+  }
+  if (lines_of(PKG_DCES) + lines_of(PKG_DTES) != want[PKG_DCES]) __builtin_trap();
 }
 
 }  // namespace
@@ -52,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
   write_file("cfg", cfg.data(), cfg.size());
   write_file("par", par.data(), par.size());
-  params.mode = 0;
   if (run(fuzz_prog().c_str()) != 0) __builtin_trap();
   check_outputs();
   return 0;

@@ -1,4 +1,5 @@
-// One line of a file through the tokenizer, as a 256-byte read leaves it in buf.
+// One line of a file through the tokenizer, as a 256-byte read leaves it in a reader's
+// line buffer.
 #include <cstring>
 
 #include "libcfg/libcfg.h"

@@ -1,5 +1,7 @@
 // The check's findings about the catalog, whatever "par" holds, and about the lines the
 // readers of "cfg" and "par" could not use as the user meant them.
+#include <fmt/format.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -9,6 +11,12 @@
 namespace {
 
 constexpr std::uint32_t LAST_IO_BASE = 0xfff8;  // the last base whose eight addresses fit
+
+// A finding about the file as a whole, or about one of its lines, not about a board.
+template <typename... T>
+finding found(check_file file, int line, fmt::format_string<T...> format, T&&... args) {
+  return {file, line, -1, ON_NOTHING, fmt::format(format, std::forward<T>(args)...)};
+}
 
 // Words written inside the C strings of "kdzspc.h": a double quote ends the string, a
 // backslash escapes what follows it.
@@ -27,62 +35,63 @@ bool device_name(const char* name) {
   return true;
 }
 
-void check_pkg(std::vector<finding>& out) {
-  if (cfg_lines.pkg == 0) {
-    out.push_back(found(IN_CFG, 0, -1, ON_NOTHING,
-                        "no pkg line: System and Node need the package name as a device name"));
+void check_pkg(std::vector<finding>& out, const catalog& cat) {
+  const cfg_where& lines = cat.lines;
+  if (lines.pkg == 0) {
+    out.push_back(
+        found(IN_CFG, 0, "no pkg line: System and Node need the package name as a device name"));
     return;
   }
-  if (std::strlen(cfg_lines.pkg_text) >= sizeof config.pkg) {
-    out.push_back(found(IN_CFG, cfg_lines.pkg, -1, ON_NOTHING,
-                        "package name \"%s\" is longer than the 7 characters kept (\"%s\")",
-                        visible(cfg_lines.pkg_text).c_str(), visible(config.pkg).c_str()));
+  if (std::strlen(lines.pkg_text) >= sizeof cat.config.pkg) {
+    out.push_back(found(IN_CFG, lines.pkg,
+                        "package name \"{}\" is longer than the 7 characters kept (\"{}\")",
+                        visible(lines.pkg_text), visible(cat.config.pkg)));
   }
-  if (!device_name(config.pkg)) {
-    out.push_back(found(IN_CFG, cfg_lines.pkg, -1, ON_NOTHING,
-                        "package name \"%s\" is not a device name for System and Node "
+  if (!device_name(cat.config.pkg)) {
+    out.push_back(found(IN_CFG, lines.pkg,
+                        "package name \"{}\" is not a device name for System and Node "
                         "(letters, digits and underscores, beginning with a letter)",
-                        visible(config.pkg).c_str()));
+                        visible(cat.config.pkg)));
   }
 }
 
-void check_copy(std::vector<finding>& out) {
-  if (const char* what = breaks_c_string(config.copy)) {
-    out.push_back(found(IN_CFG, cfg_lines.copy, -1, ON_NOTHING,
-                        "copy holds %s, which kdzspc.h writes inside a C string: the header "
+void check_copy(std::vector<finding>& out, const catalog& cat) {
+  if (const char* what = breaks_c_string(cat.config.copy)) {
+    out.push_back(found(IN_CFG, cat.lines.copy,
+                        "copy holds {}, which kdzspc.h writes inside a C string: the header "
                         "would not compile",
                         what));
   }
 }
 
 // A type that "par" cannot name again, or whose name kdzspc.h cannot hold.
-void check_name(std::vector<finding>& out, int i) {
-  const btype_rec& t = config.types[i];
-  const int line = cfg_lines.types[i].type;
+void check_name(std::vector<finding>& out, const catalog& cat, int i) {
+  const btype_rec& t = cat.config.types[i];
+  const int line = cat.lines.types[i].type;
   if (t.name[0] == '\0') {
-    out.push_back(found(IN_CFG, line, -1, ON_NOTHING,
+    out.push_back(found(IN_CFG, line,
                         "a type with an empty name: par cannot name it, and it ends the table "
                         "of names, hiding every later type"));
     return;
   }
   if (std::strchr(t.name, '"') != nullptr) {
-    out.push_back(found(IN_CFG, line, -1, ON_NOTHING,
-                        "type \"%s\" holds a double quote: par cannot name it, and kdzspc.h, "
+    out.push_back(found(IN_CFG, line,
+                        "type \"{}\" holds a double quote: par cannot name it, and kdzspc.h, "
                         "which writes it inside a C string, would not compile",
-                        visible(t.name).c_str()));
+                        visible(t.name)));
   } else if (breaks_c_string(t.name) != nullptr) {
-    out.push_back(found(IN_CFG, line, -1, ON_NOTHING,
-                        "type \"%s\" holds a backslash, which kdzspc.h writes inside a C "
+    out.push_back(found(IN_CFG, line,
+                        "type \"{}\" holds a backslash, which kdzspc.h writes inside a C "
                         "string: the header would not compile",
-                        visible(t.name).c_str()));
+                        visible(t.name)));
   }
   for (int j = 0; j < i; ++j) {
-    if (std::strcmp(config.types[j].name, t.name) != 0) continue;
-    const bool cut = cfg_lines.types[i].name_cut || cfg_lines.types[j].name_cut;
-    out.push_back(found(IN_CFG, line, -1, ON_NOTHING,
-                        "type \"%s\" repeats the name of the type of line %d%s: par always "
+    if (std::strcmp(cat.config.types[j].name, t.name) != 0) continue;
+    const bool cut = cat.lines.types[i].name_cut || cat.lines.types[j].name_cut;
+    out.push_back(found(IN_CFG, line,
+                        "type \"{}\" repeats the name of the type of line {}{}: par always "
                         "names that one",
-                        visible(t.name).c_str(), cfg_lines.types[j].type,
+                        visible(t.name), cat.lines.types[j].type,
                         cut ? " once cut to 15 characters" : ""));
     return;
   }
@@ -95,13 +104,13 @@ void check_io_list(std::vector<finding>& out, const value_list& list,
     const auto base = static_cast<std::uint32_t>(list.values[k]);
     if (base <= LAST_IO_BASE) continue;
     if (type != nullptr) {
-      out.push_back(found(IN_CFG, lines[k], -1, ON_NOTHING,
-                          "type \"%s\": I/O address %x would pass ffff with its %d addresses", type,
-                          base, IO_SPAN));
+      out.push_back(found(IN_CFG, lines[k],
+                          "type \"{}\": I/O address {:x} would pass ffff with its {} addresses",
+                          type, base, IO_SPAN));
     } else {
-      out.push_back(found(IN_CFG, lines[k], -1, ON_NOTHING,
-                          "I/O address %x, a default of every later type, would pass ffff with "
-                          "its %d addresses",
+      out.push_back(found(IN_CFG, lines[k],
+                          "I/O address {:x}, a default of every later type, would pass ffff with "
+                          "its {} addresses",
                           base, IO_SPAN));
     }
   }
@@ -109,20 +118,21 @@ void check_io_list(std::vector<finding>& out, const value_list& list,
 
 // A type's own list was given on one line; the lists it took from the defaults are
 // found once, at the defaults' lines.
-void check_io_lists(std::vector<finding>& out) {
-  check_io_list(out, def.ioas_primary, cfg_lines.def_primary, nullptr);
-  check_io_list(out, def.ioas_extras, cfg_lines.def_extras, nullptr);
-  for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
-    const btype_rec& t = config.types[i];
-    const cfg_where::type_where& w = cfg_lines.types[i];
+void check_io_lists(std::vector<finding>& out, const catalog& cat) {
+  check_io_list(out, cat.def.ioas_primary, cat.lines.def_primary, nullptr);
+  check_io_list(out, cat.def.ioas_extras, cat.lines.def_extras, nullptr);
+  for (int i = 0; i < cat.config.ntypes && i < MAX_TYPES; ++i) {
+    const btype_rec& t = cat.config.types[i];
+    const cfg_where::type_where& w = cat.lines.types[i];
+    const std::string name = visible(t.name);
     std::array<int, MAX_VALUES> lines{};
     if (w.ioas_primary != 0) {
       lines.fill(w.ioas_primary);
-      check_io_list(out, t.ioas_primary, lines, visible(t.name).c_str());
+      check_io_list(out, t.ioas_primary, lines, name.c_str());
     }
     if (w.ioas_extras != 0) {
       lines.fill(w.ioas_extras);
-      check_io_list(out, t.ioas_extras, lines, visible(t.name).c_str());
+      check_io_list(out, t.ioas_extras, lines, name.c_str());
     }
   }
 }
@@ -133,35 +143,35 @@ constexpr char cr_words[] =
 
 }  // namespace
 
-std::vector<finding> reader_findings() {
+std::vector<finding> reader_findings(const catalog& cat, const board_set& set) {
+  const par_where& par_lines = set.lines;
   std::vector<finding> out;
-  if (cfg_lines.first_cr != 0) {
-    out.push_back(found(IN_CFG, cfg_lines.first_cr, -1, ON_NOTHING, "%s", cr_words));
+  if (cat.lines.first_cr != 0) {
+    out.push_back(found(IN_CFG, cat.lines.first_cr, "{}", cr_words));
   }
   if (par_lines.first_cr != 0) {
-    out.push_back(found(IN_PAR, par_lines.first_cr, -1, ON_NOTHING, "%s", cr_words));
+    out.push_back(found(IN_PAR, par_lines.first_cr, "{}", cr_words));
   }
   const int recorded = std::min(par_lines.ndropped, par_where::MAX_DROPPED);
   for (int k = 0; k < recorded; ++k) {
     const par_where::dropped_board& d = par_lines.dropped[k];
-    out.push_back(found(IN_PAR, d.line, -1, ON_NOTHING,
-                        "type \"%s\" is not in the catalog: the board is dropped, and buildc "
+    out.push_back(found(IN_PAR, d.line,
+                        "type \"{}\" is not in the catalog: the board is dropped, and buildc "
                         "would lose its lines in Init and dces",
-                        visible(d.type).c_str()));
+                        visible(d.type)));
   }
   if (par_lines.ndropped > recorded) {
-    out.push_back(found(IN_PAR, 0, -1, ON_NOTHING,
-                        "%d more boards of types the catalog lacks are dropped",
+    out.push_back(found(IN_PAR, 0, "{} more boards of types the catalog lacks are dropped",
                         par_lines.ndropped - recorded));
   }
   return out;
 }
 
-std::vector<finding> catalog_findings() {
+std::vector<finding> catalog_findings(const catalog& cat) {
   std::vector<finding> out;
-  check_pkg(out);
-  check_copy(out);
-  for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) check_name(out, i);
-  check_io_lists(out);
+  check_pkg(out, cat);
+  check_copy(out, cat);
+  for (int i = 0; i < cat.config.ntypes && i < MAX_TYPES; ++i) check_name(out, cat, i);
+  check_io_lists(out, cat);
   return out;
 }

@@ -1,20 +1,23 @@
-// The board catalog "cfg": its reader, which fills `config`, `def` and the type tables,
-// and its listing.
+// The board catalog "cfg": its reader, which fills a catalog, its type-name table, and its
+// listing.
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 
+#include <fmt/format.h>
+
+#include "libcfg/keyword_file.h"
 #include "libcfg/libcfg.h"
-#include "libcfg/line_reader.h"
 
 namespace {
 
 // What the reader keeps while it goes through the file.
 struct cfg_state {
-  bool defaults;    // still before the first "type" line
-  bool refused;     // in the block of a type beyond the catalog's capacity
-  btype_rec* type;  // the type of the latest accepted "type" line
-  int index;        // its index in `config.types`
-  int line;         // the number of the line being read
+  catalog& cat;
+  warning_list& warnings;
+  bool defaults = true;  // still before the first "type" line
+  bool refused = false;  // in the block of a type beyond the catalog's capacity
+  int index = 0;         // the index of the latest accepted type
 };
 
 // Where a keyword may stand.
@@ -24,107 +27,98 @@ enum cfg_scope {
   TYPE_ONLY,   // a type's field that `def` does not carry
 };
 
-using cfg_parse = void (*)(cfg_state& st, int argc, char** argv);
-
-struct cfg_rule {
-  std::int16_t code;
-  bool one_arg;  // the keyword needs an argument
-  cfg_scope scope;
-  cfg_parse parse;
-};
-
-// Copies text into a fixed field, cut to the field's width.
-template <std::size_t N>
-void copy_field(char (&field)[N], const char* text) {
-  std::strncpy(field, text, N - 1);
-  field[N - 1] = '\0';
+void cfg_warn(cfg_state& st, const keyword_line& line, const char* problem, const char* word) {
+  warn(st.warnings, IN_CFG, line.number, cw, problem, word);
 }
 
+btype_rec& latest_type(cfg_state& st) {
+  return st.cat.config.types[st.index];
+}
+
+// The record a field line fills: `def` before the first type, else the latest type.
 btype_rec& target(cfg_state& st) {
-  return st.defaults ? def : *st.type;
+  return st.defaults ? st.cat.def : latest_type(st);
 }
 
-void parse_mode(cfg_state&, int argc, char** argv) {
-  for (int i = argc - 1; i >= 1; --i) {
-    switch (argv[i][0]) {
+void parse_mode(cfg_state& st, const keyword_line& line) {
+  std::uint8_t& modes = st.cat.config.modes;
+  for (int i = line.argc - 1; i >= 1; --i) {
+    switch (line.argv[i][0]) {
       case 'p':
-        config.modes |= MODE_POLL;
+        modes |= MODE_POLL;
         break;
       case 'i':
-        config.modes |= MODE_INTERRUPT;
+        modes |= MODE_INTERRUPT;
         break;
       case 'a':
-        config.modes |= MODE_POLL | MODE_INTERRUPT;
+        modes |= MODE_POLL | MODE_INTERRUPT;
         break;
       default:
-        warn(cfg_lines.warnings, cw, "invalid driver mode", argv[i]);
+        cfg_warn(st, line, "invalid driver mode", line.argv[i]);
     }
   }
 }
 
-void parse_copy(cfg_state& st, int, char** argv) {
-  copy_field(config.copy, argv[1]);
-  cfg_lines.copy = st.line;
-}
-void parse_pkg(cfg_state& st, int, char** argv) {
-  copy_field(config.pkg, argv[1]);
-  copy_field(cfg_lines.pkg_text, argv[1]);
-  cfg_lines.pkg = st.line;
+void parse_copy(cfg_state& st, const keyword_line& line) {
+  copy_field(st.cat.config.copy, line.argv[1]);
+  st.cat.lines.copy = line.number;
 }
 
-void copy_list(value_list& to, const value_list& from) {
-  to.count = from.count;
-  for (int i = 0; i < from.count; ++i) to.values[i] = from.values[i];
+void parse_pkg(cfg_state& st, const keyword_line& line) {
+  copy_field(st.cat.config.pkg, line.argv[1]);
+  copy_field(st.cat.lines.pkg_text, line.argv[1]);
+  st.cat.lines.pkg = line.number;
 }
 
-void parse_type(cfg_state& st, int, char** argv) {
-  st.defaults = false;
-  if (config.ntypes >= MAX_TYPES) {
-    // Both tables need their end row after the last type.
-    warn(cfg_lines.warnings, cw, "too many board types", argv[1]);
-    st.refused = true;
-    return;
-  }
-  st.refused = false;
-  st.index = config.ntypes++;
-  st.type = &config.types[st.index];
-  btype_rec& t = *st.type;
-  copy_field(t.name, argv[1]);
-  cfg_lines.types[st.index] = {st.line, std::strlen(argv[1]) >= sizeof t.name, 0, 0};
+// A new type starts with the defaults given so far.
+void inherit_defaults(btype_rec& t, const btype_rec& def) {
   t.attr = def.attr;
   t.num_waits = def.num_waits;
   t.bus = def.bus;
-  copy_list(t.sizes, def.sizes);
-  copy_list(t.irqs, def.irqs);
-  copy_list(t.ioas_primary, def.ioas_primary);
-  copy_list(t.ioas_extras, def.ioas_extras);
-  btype_tags[st.index] = {t.name, static_cast<std::int16_t>(st.index)};
+  t.sizes = def.sizes;
+  t.irqs = def.irqs;
+  t.ioas_primary = def.ioas_primary;
+  t.ioas_extras = def.ioas_extras;
 }
 
-void parse_class(cfg_state& st, int argc, char** argv) {
-  menu_item& row = bclass_menu[st.index];
-  if (argc > 1) {
-    copy_field(st.type->class_, argv[1]);
-    row.show = ROW_OFFERED;
-    ++config.nclasses;
-  } else {
-    st.type->class_[0] = '\0';
-    row.show = ROW_HIDDEN;
+void parse_type(cfg_state& st, const keyword_line& line) {
+  st.defaults = false;
+  config_rec& config = st.cat.config;
+  // Both tables by type need their end row after the last type.
+  st.refused = config.ntypes >= MAX_TYPES;
+  if (st.refused) {
+    cfg_warn(st, line, "too many board types", line.argv[1]);
+    return;
   }
-  row.label = st.type->class_;
-  row.action = nullptr;
+  st.index = config.ntypes++;
+  btype_rec& t = latest_type(st);
+  copy_field(t.name, line.argv[1]);
+  st.cat.lines.types[st.index] = {line.number, std::strlen(line.argv[1]) >= sizeof t.name, 0, 0};
+  inherit_defaults(t, st.cat.def);
 }
 
-void parse_cp_name(cfg_state& st, int, char** argv) {
-  copy_field(st.type->cp_name, argv[1]);
+void parse_class(cfg_state& st, const keyword_line& line) {
+  btype_rec& t = latest_type(st);
+  if (line.argc > 1) {
+    copy_field(t.class_, line.argv[1]);
+    st.cat.class_rows[st.index] = ROW_OFFERED;
+    ++st.cat.config.nclasses;
+  } else {
+    t.class_[0] = '\0';
+    st.cat.class_rows[st.index] = ROW_HIDDEN;
+  }
 }
 
-void parse_t_code(cfg_state& st, int, char** argv) {
-  st.type->t_code = static_cast<std::uint16_t>(read_decimal(argv[1]));
+void parse_cp_name(cfg_state& st, const keyword_line& line) {
+  copy_field(latest_type(st).cp_name, line.argv[1]);
 }
 
-void parse_num_waits(cfg_state& st, int, char** argv) {
-  target(st).num_waits = static_cast<std::uint16_t>(read_decimal(argv[1]));
+void parse_t_code(cfg_state& st, const keyword_line& line) {
+  latest_type(st).t_code = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
+}
+
+void parse_num_waits(cfg_state& st, const keyword_line& line) {
+  target(st).num_waits = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
 }
 
 // A list line appends to `def` but replaces a type's list.
@@ -134,51 +128,53 @@ value_list& start_list(cfg_state& st, value_list btype_rec::*list) {
   return l;
 }
 
-void add_value(value_list& l, std::int32_t value, const char* text) {
+void add_value(cfg_state& st, const keyword_line& line, value_list& l, std::int32_t value,
+               const char* text) {
   if (l.count >= MAX_VALUES) {
-    warn(cfg_lines.warnings, cw, "too many values", text);
-    return;
+    cfg_warn(st, line, "too many values", text);
+  } else {
+    l.values[l.count++] = value;
   }
-  l.values[l.count++] = value;
 }
 
-void parse_sizes(cfg_state& st, int argc, char** argv) {
+void parse_sizes(cfg_state& st, const keyword_line& line) {
   value_list& l = start_list(st, &btype_rec::sizes);
-  for (int i = 1; i < argc; ++i) add_value(l, read_decimal(argv[i]), argv[i]);
+  for (int i = 1; i < line.argc; ++i)
+    add_value(st, line, l, read_decimal(line.argv[i]), line.argv[i]);
 }
 
-void parse_irqs(cfg_state& st, int argc, char** argv) {
+void parse_irqs(cfg_state& st, const keyword_line& line) {
   value_list& l = start_list(st, &btype_rec::irqs);
-  for (int i = 1; i < argc; ++i) {
-    const std::int32_t irq = read_decimal(argv[i]);
+  for (int i = 1; i < line.argc; ++i) {
+    const std::int32_t irq = read_decimal(line.argv[i]);
     if (irq < 0 || irq > 15) {
-      warn(cfg_lines.warnings, cw, "invalid irq", argv[i]);
+      cfg_warn(st, line, "invalid irq", line.argv[i]);
     } else {
-      add_value(l, irq, argv[i]);
+      add_value(st, line, l, irq, line.argv[i]);
     }
   }
 }
 
 // An I/O address list also records where its values were given: value by value for the
 // defaults, which gather over lines, the whole list for a type.
-void parse_hex_list(cfg_state& st, value_list btype_rec::*list,
-                    std::array<int, MAX_VALUES>& def_lines, int& type_line, int argc, char** argv) {
+void parse_hex_list(cfg_state& st, const keyword_line& line, value_list btype_rec::*list,
+                    std::array<int, MAX_VALUES>& def_lines, int cfg_where::type_where::*type_line) {
   value_list& l = start_list(st, list);
-  for (int i = 1; i < argc; ++i) {
-    if (st.defaults && l.count < MAX_VALUES) def_lines[l.count] = st.line;
-    add_value(l, static_cast<std::int32_t>(htol(argv[i])), argv[i]);
+  for (int i = 1; i < line.argc; ++i) {
+    if (st.defaults && l.count < MAX_VALUES) def_lines[l.count] = line.number;
+    add_value(st, line, l, static_cast<std::int32_t>(htol(line.argv[i])), line.argv[i]);
   }
-  if (!st.defaults) type_line = st.line;
+  if (!st.defaults) st.cat.lines.types[st.index].*type_line = line.number;
 }
 
-void parse_ioas_primary(cfg_state& st, int argc, char** argv) {
-  parse_hex_list(st, &btype_rec::ioas_primary, cfg_lines.def_primary,
-                 cfg_lines.types[st.index].ioas_primary, argc, argv);
+void parse_ioas_primary(cfg_state& st, const keyword_line& line) {
+  parse_hex_list(st, line, &btype_rec::ioas_primary, st.cat.lines.def_primary,
+                 &cfg_where::type_where::ioas_primary);
 }
 
-void parse_ioas_extras(cfg_state& st, int argc, char** argv) {
-  parse_hex_list(st, &btype_rec::ioas_extras, cfg_lines.def_extras,
-                 cfg_lines.types[st.index].ioas_extras, argc, argv);
+void parse_ioas_extras(cfg_state& st, const keyword_line& line) {
+  parse_hex_list(st, line, &btype_rec::ioas_extras, st.cat.lines.def_extras,
+                 &cfg_where::type_where::ioas_extras);
 }
 
 void set_attr(cfg_state& st, std::uint16_t bit, bool on) {
@@ -186,27 +182,27 @@ void set_attr(cfg_state& st, std::uint16_t bit, bool on) {
   attr = on ? attr | bit : attr & ~bit;
 }
 
-void parse_extended_mem(cfg_state& st, int, char** argv) {
-  set_attr(st, ATTR_EXTMEM, argv[1][0] == 'y');
+void parse_extended_mem(cfg_state& st, const keyword_line& line) {
+  set_attr(st, ATTR_EXTMEM, line.argv[1][0] == 'y');
 }
 
-void parse_can_dce(cfg_state& st, int, char** argv) {
-  set_attr(st, ATTR_DCE, argv[1][0] == 'y');
+void parse_can_dce(cfg_state& st, const keyword_line& line) {
+  set_attr(st, ATTR_DCE, line.argv[1][0] == 'y');
 }
 
-void parse_num_ports(cfg_state& st, int, char** argv) {
-  set_attr(st, ATTR_16PORT, read_decimal(argv[1]) > 8);
+void parse_num_ports(cfg_state& st, const keyword_line& line) {
+  set_attr(st, ATTR_16PORT, read_decimal(line.argv[1]) > 8);
 }
 
-void parse_bus(cfg_state& st, int, char** argv) {
-  if (const int bus = bus_of_word(argv[1])) {
+void parse_bus(cfg_state& st, const keyword_line& line) {
+  if (const int bus = bus_of_word(line.argv[1])) {
     target(st).bus = static_cast<std::uint16_t>(bus);
   } else {
-    warn(cfg_lines.warnings, cw, "invalid bus type", argv[1]);
+    cfg_warn(st, line, "invalid bus type", line.argv[1]);
   }
 }
 
-constexpr cfg_rule cfg_rules[] = {
+constexpr keyword_rule<cfg_state> cfg_rules[] = {
     {KW_MODE, false, ANYWHERE, parse_mode},
     {KW_COPY, true, ANYWHERE, parse_copy},
     {KW_PKG, true, ANYWHERE, parse_pkg},
@@ -226,106 +222,91 @@ constexpr cfg_rule cfg_rules[] = {
     {0, false, ANYWHERE, nullptr},
 };
 
-const cfg_rule* find_rule(int code) {
-  const cfg_rule* r = cfg_rules;
-  while (r->parse != nullptr && r->code != code) ++r;
-  return r->parse != nullptr ? r : nullptr;
+// The block of a refused type is dropped without a word.
+bool in_refused_block(const cfg_state& st, int place) {
+  return place != ANYWHERE && st.refused;
 }
 
-void parse_line(cfg_state& st, int argc, char** argv) {
-  const cfg_rule* rule = find_rule(search(config_tags.data(), argv[0]));
-  if (rule == nullptr) {
-    warn(cfg_lines.warnings, cw, "unknown parameter", argv[0]);
-    return;
-  }
-  // The block of a refused type is dropped without a word.
-  if (rule->scope != ANYWHERE && st.refused) return;
-  if (rule->one_arg && argc < 2) {
-    warn(cfg_lines.warnings, cw, "missing value", argv[0]);
-    return;
-  }
-  if (rule->scope == TYPE_ONLY && st.defaults) {
-    warn(cfg_lines.warnings, cw, "no board type yet", argv[0]);
-    return;
-  }
-  rule->parse(st, argc, argv);
+const char* misplaced(const cfg_state& st, int place) {
+  return place == TYPE_ONLY && st.defaults ? "no board type yet" : nullptr;
 }
 
-void reset_config() {
-  def.attr = def.num_waits = def.bus = 0;
-  def.sizes.count = def.irqs.count = def.ioas_primary.count = def.ioas_extras.count = 0;
-  config.ntypes = 0;
-  config.modes = 0;
-  config.copy[0] = '\0';
-  config.pkg[0] = '\0';
-}
+constexpr keyword_grammar<cfg_state> cfg_grammar = {
+    config_tags.data(), cfg_rules, IN_CFG, cw, in_refused_block, misplaced,
+};
 
 }  // namespace
 
-config_rec* read_config(std::FILE* in) {
-  reset_config();
-  cfg_lines = {};
-  cfg_state st{true, false, nullptr, 0, 1};
-  std::array<char*, MAX_TOKENS> argv{};
-  line_reader lines(in);
-  for (std::size_t n; (n = read_line(lines, buf, BUF_SIZE)) != 0;) {
-    const bool ends_line = buf[n - 1] == '\n';
-    const int argc = argvify(argv.data(), buf);
-    if (argc > 0 && cfg_lines.first_cr == 0 && ends_in_cr(argv[argc - 1]))
-      cfg_lines.first_cr = st.line;
-    if (argc > 0) parse_line(st, argc, argv.data());
-    if (ends_line) ++st.line;
-  }
-  btype_tags[config.ntypes].name = null;
-  bclass_menu[config.ntypes].show = ROW_END;
-  errno = lines.error;
-  return lines.error == 0 ? &config : nullptr;
+bool read_config(std::FILE* in, catalog& cat, warning_list& warnings) {
+  // Empty, every class row starts as ROW_END: the row after the last type stays so.
+  cat = {};
+  cfg_state st{cat, warnings};
+  return read_keyword_file(in, cfg_grammar, st, warnings, cat.lines.first_cr);
 }
 
-config_rec* load_config(const char* prog, const char* name) {
-  const auto read = [](std::FILE* f) { return read_config(f) != nullptr; };
-  return load_beside(prog, name, "load_config", read) ? &config : nullptr;
+status load_config(const char* prog, const char* name, catalog& cat, warning_list& warnings) {
+  const auto read = [&](std::FILE* f) { return read_config(f, cat, warnings); };
+  return load_beside(prog, name, "load_config", read);
+}
+
+std::array<tag_entry, TYPE_ROWS> type_tags(const catalog& cat) {
+  std::array<tag_entry, TYPE_ROWS> tags{};
+  const int n = cat.config.ntypes;
+  for (int i = 0; i < n; ++i) tags[i] = {cat.config.types[i].name, static_cast<std::int16_t>(i)};
+  tags[n] = {null, 0};
+  return tags;
+}
+
+int find_type(const catalog& cat, const char* name) {
+  return search(type_tags(cat).data(), name);
 }
 
 namespace {
 
-void pad_to(const char* text, int width) {
-  for (int n = width - static_cast<int>(std::strlen(text)); n > 0; --n) std::putchar(' ');
+using text_buffer = fmt::memory_buffer;
+
+// `text`, then blanks up to `width` bytes.
+void put_padded(text_buffer& out, const char* text, int width) {
+  fmt::format_to(std::back_inserter(out), "{}", text);
+  for (int n = width - static_cast<int>(std::strlen(text)); n > 0; --n) out.push_back(' ');
 }
 
-void print_decimals(const value_list& l) {
-  for (int i = 0; i < l.count; ++i) std::printf(" %2d", l.values[i]);
+void put_decimals(text_buffer& out, const value_list& l) {
+  for (int i = 0; i < l.count; ++i) fmt::format_to(std::back_inserter(out), " {:2}", l.values[i]);
 }
 
-void print_hexes(const value_list& l) {
-  for (int i = 0; i < l.count; ++i) std::printf(" %3x", static_cast<unsigned>(l.values[i]));
+void put_hexes(text_buffer& out, const value_list& l) {
+  for (int i = 0; i < l.count; ++i)
+    fmt::format_to(std::back_inserter(out), " {:3x}", static_cast<std::uint32_t>(l.values[i]));
 }
 
-void print_type(int i, const btype_rec& t) {
-  std::printf("%d)  %s", i, t.name);
-  pad_to(t.name, 16);
-  std::printf("%d    %s", t.t_code, t.cp_name);
-  pad_to(t.cp_name, 16);
-  std::fputs(t.bus == BUS_AT ? " AT" : " MC", stdout);
-  std::fputs(t.attr & ATTR_EXTMEM ? " 16 Mbyte" : "  1 Mbyte", stdout);
-  print_decimals(t.sizes);
-  std::putchar('\t');
-  print_decimals(t.irqs);
-  std::fputs("\n\t\t", stdout);
-  print_hexes(t.ioas_primary);
-  std::fputs(" - ", stdout);
-  print_hexes(t.ioas_extras);
-  std::putchar('\n');
+void put_type(text_buffer& out, int i, const btype_rec& t) {
+  fmt::format_to(std::back_inserter(out), "{})  ", i);
+  put_padded(out, t.name, 16);
+  fmt::format_to(std::back_inserter(out), "{}    ", t.t_code);
+  put_padded(out, t.cp_name, 16);
+  fmt::format_to(std::back_inserter(out), "{}{}", t.bus == BUS_AT ? " AT" : " MC",
+                 t.attr & ATTR_EXTMEM ? " 16 Mbyte" : "  1 Mbyte");
+  put_decimals(out, t.sizes);
+  out.push_back('\t');
+  put_decimals(out, t.irqs);
+  fmt::format_to(std::back_inserter(out), "\n\t\t");
+  put_hexes(out, t.ioas_primary);
+  fmt::format_to(std::back_inserter(out), " - ");
+  put_hexes(out, t.ioas_extras);
+  out.push_back('\n');
 }
 
 }  // namespace
 
-void print_config() {
-  std::fputs("\nmode: ", stdout);
-  if (config.modes & MODE_POLL) std::fputs("polling ", stdout);
-  if (config.modes & MODE_INTERRUPT) std::fputs("interrupt ", stdout);
-  std::printf("\ncopy: %s\n", config.copy);
-  std::printf("pkg: %s\n", config.pkg);
-  std::fputs("\n    type    code   cp_name          bus range    dp\n", stdout);
-  for (int i = 0; i < config.ntypes; ++i) print_type(i, config.types[i]);
+void print_config(const catalog& cat) {
+  const config_rec& config = cat.config;
+  text_buffer out;
+  fmt::format_to(std::back_inserter(out), "\nmode: {}{}\ncopy: {}\npkg: {}\n",
+                 config.modes & MODE_POLL ? "polling " : "",
+                 config.modes & MODE_INTERRUPT ? "interrupt " : "", config.copy, config.pkg);
+  fmt::format_to(std::back_inserter(out),
+                 "\n    type    code   cp_name          bus range    dp\n");
+  for (int i = 0; i < config.ntypes; ++i) put_type(out, i, config.types[i]);
+  write_text(stdout, {out.data(), out.size()});
 }

@@ -5,8 +5,8 @@
 
 namespace {
 
-int lower_first() {
-  return std::tolower(static_cast<unsigned char>(buf[0]));
+int lower_first(const editor& ed) {
+  return std::tolower(static_cast<unsigned char>(ed.answer[0]));
 }
 
 }  // namespace
@@ -19,75 +19,77 @@ int listed_rows(const menu_item* menu, std::array<int, MAX_SHOWN>& rows) {
   return shown;
 }
 
-int selection(menu_item* menu) {
+int selection(editor& ed, const menu_item* menu) {
   for (;;) {
     std::array<int, MAX_SHOWN> rows{};
     const int shown = listed_rows(menu, rows);
-    std::fputs("\n", ed_out);
+    std::fputs("\n", ed.out);
     for (int n = 0; n < shown; ++n) {
       const char* label = menu[rows[n]].label;
-      std::fprintf(ed_out, "\t%d) %s\n", n + 1, label ? label : null);
+      put(ed.out, "\t{}) {}\n", n + 1, label ? label : null);
     }
-    std::fputs("\n", ed_out);
+    std::fputs("\n", ed.out);
     prompt_text question;
-    question.add("Selection (1-%d, q to quit): ", shown);
-    ask(question.s);
-    if (buf[0] == 'q' || buf[0] == 'Q') return -1;
-    const int n = buf[0] - '0';
+    question.add("Selection (1-{}, q to quit): ", shown);
+    ask(ed, question.s);
+    if (ed.answer[0] == 'q' || ed.answer[0] == 'Q') return -1;
+    const int n = ed.answer[0] - '0';
     if (n >= 1 && n <= shown) return rows[n - 1];
   }
 }
 
-int pick_a_or_b(int a, int b, const char* question, const char* help) {
+int pick_a_or_b(editor& ed, int a, int b, const char* question, const char* help) {
   for (;;) {
-    ask(question);
-    const int c = lower_first();
+    ask(ed, question);
+    const int c = lower_first(ed);
     if (c == a) return a;
     if (c == b) return b;
-    std::fprintf(ed_out, "%s\n", help);
+    put(ed.out, "{}\n", help);
   }
 }
 
-int pick_n_to_m(int quit_ok, int lowest, int highest, const char* question, const char* help) {
+int pick_n_to_m(editor& ed, int quit_ok, int lowest, int highest, const char* question,
+                const char* help) {
   for (;;) {
-    ask(question);
-    if (lower_first() == 'q') {
+    ask(ed, question);
+    if (lower_first(ed) == 'q') {
       if (quit_ok) return -1;
     } else {
-      const int n = read_decimal(buf);
+      const int n = read_decimal(ed.answer);
       if (n >= lowest && n <= highest) return n;
     }
-    std::fprintf(ed_out, "%s\n", help);
+    put(ed.out, "{}\n", help);
   }
 }
 
-int pick_1_of_list(int mode, const value_list* list, const char* question, const char* help) {
+int pick_1_of_list(editor& ed, int mode, const value_list* list, const char* question,
+                   const char* help) {
   if (list->count <= 1) return 0;
   for (;;) {
-    ask(question);
+    ask(ed, question);
     const std::int32_t value =
-        mode == READ_HEX ? static_cast<std::int32_t>(htol(buf)) : read_decimal(buf);
+        mode == READ_HEX ? static_cast<std::int32_t>(htol(ed.answer)) : read_decimal(ed.answer);
     const int i = list_index(list, value);
     if (i >= 0) return i;
-    std::fprintf(ed_out, "%s\n", help);
+    put(ed.out, "{}\n", help);
   }
 }
 
-int which_board(const char* verb) {
-  const int n = params.nboards;
+int which_board(editor& ed, const char* verb) {
+  const int n = ed.set.params.nboards;
   if (n <= 0) {
-    std::fprintf(ed_out, "There are no boards configured to %s\n", verb);
+    put(ed.out, "There are no boards configured to {}\n", verb);
     return -1;
   }
   prompt_text question, help;
   if (n == 1) {
-    std::fputs("There is only one board configured\n", ed_out);
-    question.add("Do you wish to %s it? (y or n) ", verb);
-    help.add("Enter y to %s this board, n to try again.", verb);
-    return pick_a_or_b('y', 'n', question.s, help.s) == 'y' ? 1 : -1;
+    std::fputs("There is only one board configured\n", ed.out);
+    question.add("Do you wish to {} it? (y or n) ", verb);
+    help.add("Enter y to {} this board, n to try again.", verb);
+    return pick_a_or_b(ed, 'y', 'n', question.s, help.s) == 'y' ? 1 : -1;
   }
-  std::fprintf(ed_out, "There are %d boards configured.\n", n);
-  question.add("Which board do you wish to %s (1-%d, q to quit) ", verb, n);
-  help.add("Enter 1-%d to select a board to %s or q to quit.", n, verb);
-  return pick_n_to_m(1, 1, n, question.s, help.s);
+  put(ed.out, "There are {} boards configured.\n", n);
+  question.add("Which board do you wish to {} (1-{}, q to quit) ", verb, n);
+  help.add("Enter 1-{} to select a board to {} or q to quit.", n, verb);
+  return pick_n_to_m(ed, 1, 1, n, question.s, help.s);
 }

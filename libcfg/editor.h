@@ -1,41 +1,94 @@
-// The board editor: menus and questions that change `params` in place within what the
-// catalog in `config` allows.
+// The board editor: menus and questions that change a parameter set in place within what
+// a catalog allows.
 //
-// Every operation here REQUIRES that the catalog is loaded and `params` holds the set to
-// edit (loaded from "par" or started by init_params). Questions go to `ed_out`, answers
-// come from `ed_in`, one line at a time into `buf`. When the input ends while a question
-// waits, the question throws end_of_input; `params` then holds the answers given so far.
+// Every operation takes the editor first: the catalog it reads, the set it changes, its
+// menus, its answer buffer and its two streams. Questions go to `out`, answers come from
+// `in`, one line at a time into `answer`. When the input ends while a question waits, the
+// question throws end_of_input; the set then holds the answers given so far.
 #pragma once
 
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <utility>
 
 #include "libcfg/libcfg.h"
 
-// The editor's streams.
+struct editor;
+
+// A row of a menu; `show` is one of the ROW_ flags.
+struct menu_item {
+  std::int32_t show;
+  const char* label;
+  void (*action)(editor&);
+};
+
+// Menus list at most this many rows, numbered 1 to 15.
+constexpr int MAX_SHOWN = 15;
+
+enum mod_row { MOD_IOA, MOD_DPA, MOD_SIZE, MOD_IRQ };  // the value rows of the modify menu
+constexpr int MOD_VALUES = 4;
+constexpr int MOD_LABEL = 40;  // room for a value row's label and its value
+
+// One editing session over one set. Its menu rows point into it and into the catalog,
+// so it is never copied; the catalog and the set outlive it.
+struct editor {
+  // Starts with the menus as the program shows them first: the class menu as the catalog
+  // was read, both mode rows hidden (show_mode_rows decides).
+  editor(const catalog& cat, board_set& set, std::FILE* in, std::FILE* out);
+  editor(const editor&) = delete;
+  editor& operator=(const editor&) = delete;
+
+  const catalog& cat;
+  board_set& set;
+  std::FILE* in;   // answers
+  std::FILE* out;  // questions and listings
+  char answer[BUF_SIZE];
+  std::array<menu_item, 7> main_menu;              // switch (2 rows), list, add, modify, delete
+  std::array<menu_item, MOD_VALUES + 1> mod_menu;  // I/O address, memory address, size, irq
+  char mod_labels[MOD_VALUES][MOD_LABEL];          // the value rows' labels with the board's values
+  // One row per type, its label the type's class; once a bus is set, only the classes on
+  // that bus are offered, and `nclasses` counts them (the catalog's count until then).
+  std::array<menu_item, TYPE_ROWS> class_menu;
+  int nclasses;
+};
 
 struct end_of_input {};
-extern std::FILE* ed_in;  // answers; standard input unless editor_io says otherwise
-extern std::FILE*
-    ed_out;  // questions and listings; standard output unless editor_io says otherwise
-// Makes `in` and `out` the editor's streams.
-void editor_io(std::FILE* in, std::FILE* out);
+
+// Writes the formatted text to `f` with write_text: a failed write is left to the
+// stream's error flag, for finish_program to report.
+template <typename... T>
+void put(std::FILE* f, fmt::format_string<T...> format, T&&... args) {
+  fmt::memory_buffer text;
+  fmt::format_to(std::back_inserter(text), format, std::forward<T>(args)...);
+  write_text(f, {text.data(), text.size()});
+}
 
 // Pieces shared by the editor's files.
 
-// Reads one answer line into `buf` without its line end, after flushing `ed_out` so that
+// Reads one answer line into ed.answer without its line end, after flushing ed.out so that
 // the question is seen first. Characters beyond 255 are read and dropped up to the line
 // end; a NUL byte ends the answer. Throws end_of_input when nothing is left to read.
-void read_answer();
+void read_answer(editor& ed);
 // Writes `question` and reads answers until one is not empty.
-void ask(const char* question);
+void ask(editor& ed, const char* question);
 // A question or help text of at most 79 characters, formatted piece by piece; what does
 // not fit is cut.
 struct prompt_text {
   char s[80] = "";
   std::size_t len = 0;
-  void add(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  template <typename... T>
+  void add(fmt::format_string<T...> format, T&&... args) {
+    const std::size_t room = sizeof s - 1 - len;
+    const auto end = fmt::format_to_n(s + len, room, format, std::forward<T>(args)...);
+    len += std::min(end.size, room);
+    s[len] = '\0';
+  }
 };
 // The show flag of a row that is offered when `offered`, else hidden.
 inline std::int32_t shown_if(bool offered) {
@@ -44,8 +97,6 @@ inline std::int32_t shown_if(bool offered) {
 
 // Menus and answer prompts.
 
-// Menus list at most this many rows, numbered 1 to 15.
-constexpr int MAX_SHOWN = 15;
 // The table indexes of the rows `menu` lists, in order, up to its end row; returns their count.
 int listed_rows(const menu_item* menu, std::array<int, MAX_SHOWN>& rows);
 // How pick_1_of_list reads an answer.
@@ -56,23 +107,25 @@ enum read_mode : int {
 // Lists the offered rows of `menu`, numbered from 1, and asks for one. Returns the table
 // index of the row chosen, or -1 for an answer beginning with 'q' or 'Q'. Any other answer
 // shows the menu again; an empty one asks again. At most 15 rows are listed.
-int selection(menu_item* menu);
+int selection(editor& ed, const menu_item* menu);
 // Asks `question` until the answer's first letter, in lower case, is `a` or `b`, writing
 // `help` after any other; returns that letter.
-int pick_a_or_b(int a, int b, const char* question, const char* help);
+int pick_a_or_b(editor& ed, int a, int b, const char* question, const char* help);
 // Asks `question` until the answer is a decimal number from `lowest` to `highest`, which
 // it returns, writing `help` after any other. With `quit_ok`, an answer beginning with 'q'
 // returns -1.
-int pick_n_to_m(int quit_ok, int lowest, int highest, const char* question, const char* help);
+int pick_n_to_m(editor& ed, int quit_ok, int lowest, int highest, const char* question,
+                const char* help);
 // Asks `question` until the answer, read as `mode` says, equals a value of `list`; returns
 // the index of the first such value. A list of fewer than two values returns 0 unasked.
-int pick_1_of_list(int mode, const value_list* list, const char* question, const char* help);
+int pick_1_of_list(editor& ed, int mode, const value_list* list, const char* question,
+                   const char* help);
 // Has the user name one of the configured boards for the action `verb`: confirmed when
 // there is one, by number when there are more. Returns the number from 1, or -1 when the
 // user declines or quits, or after saying that there are no boards.
-int which_board(const char* verb);
+int which_board(editor& ed, const char* verb);
 
-// Board value prompts; `board` is the index of the board in params.boards.
+// Board value prompts; `board` is the index of the board in the set's boards.
 
 // Whether a question over `list` asks at all: only for two values or more.
 inline bool list_asks(const value_list& list) {
@@ -86,46 +139,43 @@ inline std::int32_t unasked(const value_list& list) {
 // The I/O address of a new or changed board, out of the type's primary addresses (shown)
 // and its extras (accepted too). 0 without asking when there is no primary one; the only
 // primary one without asking.
-std::uint16_t get_ioa(int board, const value_list* primary, const value_list* extras);
+std::uint16_t get_ioa(editor& ed, int board, const value_list* primary, const value_list* extras);
 // The irq, out of the type's irqs; 0 or the only value without asking.
-std::uint16_t get_irq(int board, const value_list* irqs);
+std::uint16_t get_irq(editor& ed, int board, const value_list* irqs);
 // The dual-port size in Kbytes, out of the type's sizes; 0 or the only value without asking.
-std::uint16_t get_mem_size(int board, const value_list* sizes);
+std::uint16_t get_mem_size(editor& ed, int board, const value_list* sizes);
 // The dual-port address, typed in hexadecimal until it passes dp_addr_fault for the type
-// and the size stored in params.boards[board]. An empty answer gives 0.
-std::uint32_t get_dp_addr(int board, const btype_rec* type);
-// Sets params.mode: asks when the catalog allows both modes, else takes config.modes.
-void get_mode();
+// and the size stored in the set's board `board`. An empty answer gives 0.
+std::uint32_t get_dp_addr(editor& ed, int board, const btype_rec* type);
+// Sets the set's mode: asks when the catalog allows both modes, else takes its modes.
+void get_mode(editor& ed);
 
 // Board list operations: the actions of the main menu.
 
-extern std::array<menu_item, 7> main_menu;             // switch (2 rows), list, add, modify, delete
-extern std::array<menu_item, 5> mod_menu;              // I/O address, memory address, size, irq
-enum mod_row { MOD_IOA, MOD_DPA, MOD_SIZE, MOD_IRQ };  // the rows of mod_menu
 // The types a new board can have, as add_board offers them, in its menu's order: the one
 // it takes without asking when the catalog has a single class for the set, else those its
-// class menu lists. Flags bclass_menu for the set's bus first, as add_board does. Returns
-// their number.
-int offered_types(std::array<int, MAX_SHOWN>& types);
+// class menu lists. Flags the class menu for the set's bus first, as add_board does.
+// Returns their number.
+int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types);
 // Whether mod_board finds nothing to modify: a polled set on the MC bus.
-bool nothing_to_modify();
-// Offers the rows of mod_menu that mod_board offers for a board of `type`.
-void flag_mod_rows(const btype_rec& type);
+bool nothing_to_modify(const params_rec& set);
+// Offers the rows of the modify menu that mod_board offers for a board of `type`.
+void flag_mod_rows(editor& ed, const btype_rec& type);
 // Removes board `number` (from 1); the boards after it move down.
-void remove_board(int number);
+void remove_board(params_rec& set, int number);
 // Offers the row that switches away from the current mode, when the catalog allows both
 // modes; hides both mode rows otherwise.
-void show_mode_rows();
+void show_mode_rows(editor& ed);
 // Adds a board after asking its type and values and a confirmation; at most four.
-void add_board();
-// Changes the values of one board through mod_menu until the user quits it.
-void mod_board();
+void add_board(editor& ed);
+// Changes the values of one board through the modify menu until the user quits it.
+void mod_board(editor& ed);
 // Removes one board; the later boards move down.
-void del_board();
-// Writes the table of all boards to ed_out.
-void list_params();
+void del_board(editor& ed);
+// Writes the table of all boards to ed.out.
+void list_params(editor& ed);
 // Toggles the driver mode; switching to interrupt asks the irq of each board that has none.
-void switch_mode();
+void switch_mode(editor& ed);
 
 // Changes from the command line (editpar -a, -d, -e, -M), each following the operation
 // of the menus it stands for.
@@ -151,6 +201,8 @@ struct script {
   std::array<script_change, MAX_CHANGES> changes;
   int nchanges;
 };
+// A refusal is one line of at most this many characters, however long the words it quotes.
+constexpr std::size_t MAX_WHY = 511;
 
 // Reads the changes of a command line (argv[1] on: "-a TYPE key=VALUE ...", "-d N",
 // "-e N key=VALUE ...", "-M interrupt|polling", a word beginning with "-" starting each).
@@ -160,20 +212,20 @@ struct script {
 bool parse_script(int argc, char** argv, script& s, std::string& why);
 // Starts a fresh set for a script whose "par" does not exist, as editpar with no argument
 // would: init_params, with the first change's bus= as the bus argument.
-void start_script_set(const script& s);
-// Sets params.mode as get_mode would, taking interrupt where get_mode would ask.
-void set_mode_unasked();
-// Applies the changes to params in order, each as its menu operation would with the call's
-// values as the answers, then the rules of quitting (check_params). False, with `why`
-// naming the rule broken and what it allows, at the first change or rule refused; params
-// is then not to be saved. `fresh`: the set was started by start_script_set.
-// REQUIRES: the catalog is loaded and params holds the set, its mode set.
-bool apply_script(const script& s, bool fresh, std::string& why);
+board_set start_script_set(const script& s);
+// Sets the set's mode as get_mode would, taking interrupt where get_mode would ask.
+void set_mode_unasked(editor& ed);
+// Applies the changes to the set in order, each as its menu operation would with the
+// call's values as the answers, then the rules of quitting (check_params). False, with
+// `why` naming the rule broken and what it allows, at the first change or rule refused;
+// the set is then not to be saved. `fresh`: the set was started by start_script_set.
+// REQUIRES: the set's mode is set.
+bool apply_script(editor& ed, const script& s, bool fresh, std::string& why);
 
 // Editor loop.
 
 // Runs the main menu until the user quits with a set that passes check_params; returns 1.
-int edit_params();
-// Returns 1 when params passes the interrupt-sharing rules, else 0 after writing the
-// first rule broken to ed_out.
-int check_params();
+int edit_params(editor& ed);
+// Returns 1 when the set passes the interrupt-sharing rules, else 0 after writing the
+// first rule broken to ed.out.
+int check_params(editor& ed);

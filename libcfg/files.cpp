@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "libcfg/libcfg.h"
+#include <fmt/format.h>
 
-void* (*path_alloc)(std::size_t) = std::malloc;
+#include "libcfg/libcfg.h"
 
 char* make_path(const char* prog, const char* name) {
   const char* slash = std::strrchr(prog, '/');
@@ -17,7 +17,9 @@ char* make_path(const char* prog, const char* name) {
   const std::size_t name_len = std::strlen(name);
   char* path = static_cast<char*>(path_alloc(dir_len + name_len + 1));
   if (path == nullptr) {
-    std::fprintf(stderr, "%s: make_path: malloc() : no memory\n", prog);
+    // Told without formatting, which would need memory of its own.
+    std::fputs(prog, stderr);
+    std::fputs(": make_path: malloc() : no memory\n", stderr);
     return nullptr;
   }
   std::memcpy(path, prog, dir_len);
@@ -29,33 +31,60 @@ void report_fopen(const char* prog, const char* func, const char* path) {
   report_call(prog, func, "fopen", path);
 }
 
-file_ptr open_input(const char* prog, const char* func, const char* path) {
-  // Not waited on: a FIFO or a device in the file's place is refused, not read.
+file_ptr open_unwaited(const char* path, input_fault& fault) {
+  fault = input_fault::cannot_open;
   const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    report_fopen(prog, func, path);
-    return nullptr;
-  }
+  if (fd < 0) return nullptr;
   struct stat st {};
   if (fstat(fd, &st) != 0 || (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))) {
     ::close(fd);
-    std::fprintf(stderr, "%s: %s: %s is not a regular file\n", prog, func, path);
+    fault = input_fault::not_regular;
     return nullptr;
   }
   file_ptr f(fdopen(fd, "r"));
   if (f == nullptr) {
+    const int error = errno;
     ::close(fd);
-    report_fopen(prog, func, path);
+    errno = error;
+    return nullptr;
+  }
+  fault = input_fault::none;
+  return f;
+}
+
+namespace {
+
+// open_input, telling also whether the file was missing.
+file_ptr open_reported(const char* prog, const char* func, const char* path, bool& missing) {
+  input_fault fault = input_fault::none;
+  file_ptr f = open_unwaited(path, fault);
+  missing = fault == input_fault::cannot_open && errno == ENOENT;
+  if (fault == input_fault::cannot_open) report_fopen(prog, func, path);
+  if (fault == input_fault::not_regular) {
+    std::fputs(fmt::format("{}: {}: {} is not a regular file\n", prog, func, path).c_str(), stderr);
   }
   return f;
 }
 
-bool load_beside(const char* prog, const char* name, const char* func, bool (*read)(std::FILE*)) {
+}  // namespace
+
+file_ptr open_input(const char* prog, const char* func, const char* path) {
+  bool missing = false;
+  return open_reported(prog, func, path, missing);
+}
+
+status load_beside(const char* prog, const char* name, const char* func,
+                   const std::function<bool(std::FILE*)>& read) {
   const path_ptr path(make_path(prog, name));
-  if (path == nullptr) return false;
-  const file_ptr f = open_input(prog, func, path.get());
-  if (f == nullptr) return false;
-  if (read(f.get())) return true;
+  if (path == nullptr) return status::failed;
+  bool missing = false;
+  const file_ptr f = open_reported(prog, func, path.get(), missing);
+  if (f == nullptr) return missing ? status::missing : status::failed;
+  if (read(f.get())) return status::ok;
   report_call(prog, func, "read", path.get());
-  return false;
+  return status::failed;
+}
+
+void write_text(std::FILE* f, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), f);
 }

@@ -1,14 +1,15 @@
 // libcfg: the board catalog and parameter records, their files, and the rules a board set keeps.
 //
-// Every record is a fixed-size global, zero at start, filled by the loaders and read by the
-// generator and the editor. Tables of names and menu rows end in a sentinel row. The editor's
-// menus and questions are declared apart, in libcfg/editor.h.
+// Every record is a fixed-size value: the readers fill the one they are given, and every
+// other function takes what it reads and returns what it makes. Tables of names end in a
+// sentinel row. The editor's menus and questions are declared apart, in libcfg/editor.h.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,11 +17,11 @@
 
 // Capacities.
 constexpr int MAX_TYPES = 13;             // types a catalog holds with both tables intact
-constexpr int TYPE_ROWS = MAX_TYPES + 1;  // rows of `types`, `btype_tags`, `bclass_menu`
+constexpr int TYPE_ROWS = MAX_TYPES + 1;  // rows of `types` and of the tables by type
 constexpr int MAX_VALUES = 16;            // values of one `value_list`
 constexpr int MAX_BOARDS = 8;             // boards of `params`
 constexpr int EDIT_MAX_BOARDS = 4;        // boards the editor adds
-constexpr int BUF_SIZE = 256;             // the shared line and answer buffer
+constexpr int BUF_SIZE = 256;             // a line buffer: a line or an answer
 constexpr int MAX_TOKENS = 129;           // 128 tokens of a 256-byte line and the null after them
 constexpr int MAX_TEXT = 255;             // the longest text of a record: the copy notice
 
@@ -79,7 +80,7 @@ struct config_rec {
 
 // One installed board.
 struct board_rec {
-  std::uint16_t type;  // index into `config.types`
+  std::uint16_t type;  // index into the catalog's `types`
   std::uint16_t size;  // dual-port size in Kbytes
   std::uint16_t irq;
   std::uint16_t ioa;
@@ -98,13 +99,6 @@ struct params_rec {
 struct tag_entry {
   const char* name;
   std::int16_t code;
-};
-
-// A row of a menu; `show` is one of the ROW_ flags.
-struct menu_item {
-  std::int32_t show;
-  const char* label;
-  void (*action)();
 };
 
 // Keyword codes, one numbering for "cfg" and "par".
@@ -129,27 +123,42 @@ enum keyword_code : std::int16_t {
   KW_CLASS = 18,
 };
 
-// Globals.
-extern config_rec config;   // the loaded catalog
-extern config_rec* cp;      // the catalog as the generator's writers see it
-extern btype_rec def;       // the catalog's defaults, inherited by each new type
-extern params_rec params;   // the loaded or edited parameter set
-extern params_rec* pp;      // the parameters as the generator's writers see them
-extern board_rec garbage;   // takes the values of a board whose type is unknown
-extern char buf[BUF_SIZE];  // every line read from "cfg" or "par" and every answer
-extern std::array<tag_entry, TYPE_ROWS> btype_tags;   // row i: { types[i].name, i }
-extern std::array<menu_item, TYPE_ROWS> bclass_menu;  // row i: { show, types[i].class_ }
-extern const std::array<tag_entry, 17> config_tags;   // keywords of "cfg"
-extern const std::array<tag_entry, 8> param_tags;     // keywords of "par"
-extern const char null[];                             // ""
-extern const char cw[];                               // prefix of every warning about "cfg"
-extern const char pw[];                               // prefix of every warning about "par"
+// Tables that never change.
+extern const std::array<tag_entry, 17> config_tags;  // keywords of "cfg"
+extern const std::array<tag_entry, 8> param_tags;    // keywords of "par"
+extern const char null[];                            // ""
+extern const char cw[];                              // prefix of every warning about "cfg"
+extern const char pw[];                              // prefix of every warning about "par"
+
+// The file a reader's warning or a check's finding is about.
+enum check_file { IN_CFG, IN_PAR, IN_DCES };
+
+// What an operation that can fail came to. A failure has been reported on standard error
+// by the time the caller sees it; the caller decides what it means for its exit status.
+// The attribute between "enum class" and the name is beyond clang-format.
+// clang-format off
+enum class [[nodiscard]] status {
+  ok,
+  missing,  // the file does not exist (ENOENT)
+  failed,   // anything else: a path, an open, a read or a write failed
+};
+// clang-format on
+
+// A warning of a reader: the line it prints (without its newline), the file and the line
+// (from 1) it is about.
+struct reader_warning {
+  check_file file;
+  int line;
+  std::string text;  // "<prefix> <problem>: <word>."
+};
+using warning_list = std::vector<reader_warning>;
+// Prints each warning as its reader gave it, on standard output, one per line.
+void print_warnings(const warning_list& warnings);
 
 // Where the readers found what they read, for the check to point at: line numbers counted
-// from 1 at each newline (a line longer than `buf`, read in pieces, is one line), 0 for
-// none. Each reader fills its record afresh; write_params fills par_lines as it writes.
+// from 1 at each newline (a line longer than a line buffer, read in pieces, is one line),
+// 0 for none.
 struct cfg_where {
-  int warnings;                 // warnings the reader printed
   int first_cr;                 // the first line whose last word ends in a carriage return
   int pkg;                      // the last "pkg" line
   char pkg_text[MAX_TEXT + 1];  // its argument as written, before the cut to 7 characters
@@ -166,7 +175,6 @@ struct cfg_where {
 };
 struct par_where {
   static constexpr int MAX_DROPPED = 8;  // boards of unknown type recorded with their line
-  int warnings;                          // warnings the reader printed
   int first_cr;                          // the first line whose last word ends in a carriage return
   int mode;                              // the last "mode" line
   struct board_where {
@@ -180,15 +188,41 @@ struct par_where {
   int ndropped;  // boards dropped for an unknown type, also beyond those recorded
   std::array<dropped_board, MAX_DROPPED> dropped;
 };
-extern cfg_where cfg_lines;
-extern par_where par_lines;
+
+// A board catalog as read from "cfg": never changed once read. A value: copying it copies
+// everything it holds (no pointer refers into it).
+struct catalog {
+  config_rec config;  // `nclasses` counts the types whose "class" line gave a label
+  btype_rec def;      // the defaults before the first type
+  // The show flag of each type's row of the class menu as the reader set it: ROW_OFFERED
+  // for a type with a class label, ROW_HIDDEN for one whose "class" line gave none, ROW_END
+  // for a type without a "class" line and after the last type.
+  std::array<std::int32_t, TYPE_ROWS> class_rows;
+  cfg_where lines;  // where the reader found what it read
+};
+
+// A parameter set as read from "par", made by the editor, or started fresh.
+struct board_set {
+  params_rec params;
+  par_where lines;  // where each value stands in "par" (as read, or as last written)
+};
+
+// The port state carried over from the previous "Init" and "dces" (see below).
+constexpr int PORT_SLOTS = 256;
+struct port_state {
+  // 1 where the old "Init" had "respawn", and where the old "dces" listed the line.
+  std::array<std::uint8_t, PORT_SLOTS> enabled;
+  std::array<std::uint8_t, PORT_SLOTS> is_dce;
+  // The line of the old "dces" that set each is_dce flag (the first, when several did).
+  std::array<int, PORT_SLOTS> dce_lines;
+};
 
 // Tokenizer and small parsers.
 
 // Splits `line` in place into blank-separated and quoted tokens, up to its newline, a
 // comment or its end. Fills argv[0..n-1] with pointers into `line` and argv[n] with null;
 // returns n. REQUIRES: `argv` has room for every token and the null after them
-// (MAX_TOKENS for a line of `buf`).
+// (MAX_TOKENS for a line of BUF_SIZE bytes).
 int argvify(char** argv, char* line);
 // The code of the first row of `table` whose name equals `key` exactly, or -1. A row
 // with an empty or null name ends the table and is never compared.
@@ -205,18 +239,20 @@ int bus_of_word(const char* word);
 // Whether a word ends in a carriage return, as the last word of each line of a file saved
 // with DOS line ends does.
 bool ends_in_cr(const char* word);
-// Prints the reader's warning "<prefix> <problem>: <word>." on standard output (`prefix`
-// is cw or pw) and counts it in `warnings`.
-void warn(int& warnings, const char* prefix, const char* problem, const char* word);
+// Adds the reader's warning "<prefix> <problem>: <word>." about line `line` of `file` to
+// `warnings` (`prefix` is cw or pw).
+void warn(warning_list& warnings, check_file file, int line, const char* prefix,
+          const char* problem, const char* word);
 
 // Paths and files beside the program.
 
 // The directory of `prog` (up to and including its last '/') followed by `name`,
-// allocated with `path_alloc`; the caller frees it. Null after writing
+// allocated with path_alloc; the caller frees it. Null after writing
 // "<prog>: make_path: malloc() : no memory" to standard error.
 char* make_path(const char* prog, const char* name);
-// The allocator behind make_path; tests replace it to exercise the failure.
-extern void* (*path_alloc)(std::size_t);
+// The allocator behind make_path: malloc, in a file of its own so that a test can link in
+// one that fails.
+void* path_alloc(std::size_t size);
 
 // Owners of what make_path returns and of open files.
 struct path_free {
@@ -231,6 +267,9 @@ using file_ptr = std::unique_ptr<std::FILE, file_close>;
 // Writes "<prog>: <func>: <call>(<path>) " and the system's error text for errno to
 // standard error, as perror does with an empty prefix.
 void report_call(const char* prog, const char* func, const char* call, const char* path);
+// Writes `text` to `f` as it is. Unlike fmt::print, a failed write does not throw: it is
+// left to the stream's error flag, which finish_program reports for standard output.
+void write_text(std::FILE* f, std::string_view text);
 // report_call for a failed "fopen".
 void report_fopen(const char* prog, const char* func, const char* path);
 // Opens `path` for reading without waiting on it, so that a FIFO or a device in its place
@@ -238,10 +277,19 @@ void report_fopen(const char* prog, const char* func, const char* path);
 // opened (report_fopen) or one that is neither a regular file nor a directory
 // ("<prog>: <func>: <path> is not a regular file").
 file_ptr open_input(const char* prog, const char* func, const char* path);
+// Why open_unwaited gave no stream.
+enum class input_fault { none, cannot_open, not_regular };
+// Opens `path` for reading without waiting on it, so that a FIFO or a device in its place is
+// refused, not read (a directory opens, and its first read fails). Null, silently, when it
+// cannot be opened (`fault` cannot_open, errno set) or is neither a regular file nor a
+// directory (`fault` not_regular).
+file_ptr open_unwaited(const char* path, input_fault& fault);
 // Reads the file `name` beside `prog` with `read`, which returns false when a read fails
-// (with errno set). False after reporting, as `func` of `prog`, a path that cannot be
-// formed, a file open_input refuses, or a failed read ("read(<path>)").
-bool load_beside(const char* prog, const char* name, const char* func, bool (*read)(std::FILE*));
+// (with errno set). After reporting, as `func` of `prog`, a path that cannot be formed, a
+// file open_input refuses, or a failed read ("read(<path>)"): status::missing for a file
+// that does not exist, status::failed for the rest.
+status load_beside(const char* prog, const char* name, const char* func,
+                   const std::function<bool(std::FILE*)>& read);
 
 // Files written whole. How replace_file keeps a file:
 enum replace_flag : unsigned {
@@ -260,9 +308,9 @@ enum replace_flag : unsigned {
 // - a failure after that is reported as "write(<path>)"; the file keeps its old contents
 //   (when it was not rewritten in place), a missing file stays missing, and no temporary
 //   file is left.
-// SIGINT, SIGTERM and SIGHUP wait until the file is replaced. Returns 0 or -1.
-int replace_file(const char* prog, const char* func, const char* path, std::string_view text,
-                 unsigned flags);
+// SIGINT, SIGTERM and SIGHUP wait until the file is replaced.
+status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
+                    unsigned flags);
 
 // The name a program was started by (argv[0], or "" without one), for its paths and its
 // messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write.
@@ -281,41 +329,46 @@ inline int ports_of(const btype_rec& type) {
 
 // Board catalog "cfg".
 
-// Reads a catalog from `in` into config, def, btype_tags and bclass_menu, replacing the
-// catalog read before; warnings about lines it cannot use go to standard output. An empty
-// stream gives a catalog without types. Returns &config, or null (errno set) when a read
-// failed.
-config_rec* read_config(std::FILE* in);
-// Reads the catalog `name` ("cfg") beside `prog` with read_config. Returns &config, or
-// null after reporting (load_beside) why the catalog cannot be had.
-config_rec* load_config(const char* prog, const char* name);
+// Reads a catalog from `in` into `cat`, which starts empty; the warnings about lines it
+// cannot use are added to `warnings` in the order of the lines. An empty stream gives a
+// catalog without types. False (errno set) when a read failed.
+bool read_config(std::FILE* in, catalog& cat, warning_list& warnings);
+// Reads the catalog `name` ("cfg") beside `prog` with read_config. A failure has been
+// reported (load_beside); the warnings are not printed.
+status load_config(const char* prog, const char* name, catalog& cat, warning_list& warnings);
+// The type-name table of `cat`: row i is { types[i].name, i }, and an end row follows the
+// last type. Its names point into `cat`, which must outlive it.
+std::array<tag_entry, TYPE_ROWS> type_tags(const catalog& cat);
+// The index of the type named `name`, as search() finds it in type_tags(cat), or -1.
+int find_type(const catalog& cat, const char* name);
 // Lists the catalog on standard output: modes, copy, pkg, then two lines per type.
-void print_config();
+void print_config(const catalog& cat);
 
 // Board parameters "par".
 
-// Reads a parameter set from `in` into params (its mode only where a line sets it),
-// finding each board's type by name in btype_tags; warnings go to standard output, and a
-// board of unknown type is dropped. Returns &params, or null (errno set) when a read failed.
-// REQUIRES: the catalog is loaded.
-params_rec* read_params(std::FILE* in);
-// Reads "par" beside `prog` with read_params. Returns &params, or null after reporting
-// (load_beside) why the parameters cannot be had.
-params_rec* load_params(const char* prog);
-// Writes params to `f` in the format read_params reads back to the same set (an unset
-// mode gets no mode line). REQUIRES: every board's type has its row in btype_tags.
-void write_params(std::FILE* f);
-// Writes params to "par" beside `prog` with replace_file, keeping the previous "par" as
-// "par.old". Returns 0, or -1 after reporting why it could not.
-int save_params(const char* prog);
-// Lists params on standard output, each board with its type's class label.
-void print_params();
+// Reads a parameter set from `in` into `set`, which starts empty (bus and mode unset),
+// finding each board's type by name in the catalog; a board of unknown type is dropped.
+// The warnings are added to `warnings` in the order of the lines. False (errno set) when a
+// read failed.
+bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings);
+// Reads "par" beside `prog` with read_params. A failure has been reported (load_beside);
+// the warnings are not printed.
+status load_params(const char* prog, const catalog& cat, board_set& set, warning_list& warnings);
+// Writes `set` to `f` in the format read_params reads back to the same set (an unset mode
+// gets no mode line). Returns where each value stands in what it wrote.
+// REQUIRES: every board's type is a type of `cat`.
+par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
+// Writes set.params to "par" beside `prog` with replace_file, keeping the previous "par"
+// as "par.old"; set.lines then tells where each value stands in the file as written.
+status save_params(const char* prog, const catalog& cat, board_set& set);
+// Lists the set on standard output, each board with its type's class label.
+void print_params(const catalog& cat, const params_rec& set);
 // Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",
-// MC for any other argument, unset without one; no boards, mode unset. Returns &params.
-params_rec* init_params(int argc, char** argv);
+// MC for any other argument, unset without one; no boards, mode unset.
+board_set init_params(int argc, char** argv);
 
 // Rules of a board set, kept apart from the editor's messages so that the check of "par"
-// applies the very same ones. Board types are looked up in config.
+// applies the very same ones.
 
 // Index of the first value of `list` equal to `value`, or -1.
 int list_index(const value_list* list, std::int32_t value);
@@ -340,42 +393,48 @@ dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size);
 // The first interrupt-sharing rule that `set` breaks (none in poll mode). A non-null
 // `pair` receives the indexes of the first two boards that break it, the lower first.
 enum irq_fault { IRQ_OK, IRQ_EISA_SHARED, IRQ_MIXED };
-irq_fault irq_rule_broken(const params_rec* set, int* pair = nullptr);
+irq_fault irq_rule_broken(const catalog& cat, const params_rec* set, int* pair = nullptr);
 
 // Port numbering and the state carried over from the previous "Init" and "dces".
 
 // One slot per terminal line: (128 for the upper group 'A', 0 for the lower group 'a')
 // + 16 * board + port.
-constexpr int PORT_SLOTS = 256;
 constexpr int UPPER_GROUP = 128;
 constexpr int SLOTS_PER_BOARD = 16;  // a board owns 16 slots of each group
 
 // Port characters: the character of port p is port_name[p].
 extern const char* const port_name;
-// 1 where the old "Init" had "respawn", and where the old "dces" listed the line.
-extern std::array<std::uint8_t, PORT_SLOTS> enabled;
-extern std::array<std::uint8_t, PORT_SLOTS> is_dce;
-// The line of the old "dces" that set each is_dce flag (the first, when several did).
-extern std::array<int, PORT_SLOTS> dce_lines;
 
 // The port index of a three-character identifier (group letter, board digit, port
 // character), or -1 when it falls outside the tables.
 int port_index(unsigned char group, unsigned char board, unsigned char port);
-// Clears `enabled`, then sets the flag of every line of `in` that has "respawn" at
+// Clears ports.enabled, then sets the flag of every line of `in` that has "respawn" at
 // positions 7 to 13, for the identifier at positions 0 to 2.
-void read_init_flags(std::FILE* in);
-// Clears `is_dce` and `dce_lines`, then sets the flag of every line of `in` that begins
-// with "tty", for the identifier at positions 3 to 5.
-void read_dce_flags(std::FILE* in);
-// Read the old "Init" and "dces" at `path` into the flags; a file that cannot be opened,
-// or is not a regular file, leaves them clear, silently. The program name is not used.
-void load_init(const char* prog, const char* path);
-void load_dces(const char* prog, const char* path);
+void read_init_flags(std::FILE* in, port_state& ports);
+// Clears ports.is_dce and ports.dce_lines, then sets the flag of every line of `in` that
+// begins with "tty", for the identifier at positions 3 to 5.
+void read_dce_flags(std::FILE* in, port_state& ports);
+// Read the old "Init" and "dces" at `path` into `ports`; a file that cannot be opened, or
+// is not a regular file, leaves their flags clear, silently (status::ok). The program name
+// is for the messages of a failure.
+status load_init(const char* prog, const char* path, port_state& ports);
+status load_dces(const char* prog, const char* path, port_state& ports);
 
 // The check of the catalog and a parameter set, as `editpar -c` runs it: each finding is a
 // rule broken, with the file and line it is about.
 
-enum check_file { IN_CFG, IN_PAR, IN_DCES };
+// A board's dual-port memory window, inclusive: from its memory address over its size in
+// Kbytes, in 32 bits (a size of 0, or a window past 4 Gbytes, ends before it starts). A
+// board without a memory address has none: 0 to 0. The System file merges these windows
+// and the map draws them.
+struct dp_window {
+  std::uint32_t start, end;
+};
+inline dp_window window_of(const board_rec& b) {
+  if (b.dpa == 0) return {0, 0};
+  return {b.dpa, b.dpa + std::uint32_t{b.size} * 1024u - 1u};
+}
+
 // Where a finding stands on the resource map: with a board's irq, I/O range or memory
 // window, or nowhere.
 enum map_place { ON_NOTHING, ON_IRQ, ON_IO_RANGE, ON_WINDOW };
@@ -386,9 +445,6 @@ struct finding {
   map_place place;
   std::string text;  // its own words
 };
-// A finding whose words are `format` filled as printf fills it.
-finding found(check_file file, int line, int board, map_place place, const char* format, ...)
-    __attribute__((format(printf, 5, 6)));
 // The values of `list` as "3, 5, 7", in hexadecimal when `hex`, for a finding or a
 // refusal that names what a type offers.
 std::string list_text(const value_list& list, bool hex);
@@ -402,33 +458,37 @@ struct check_paths {
 
 // The paths of "cfg", "par" and "dces" beside `prog`; false after make_path reported a failure.
 bool form_check_paths(const char* prog, check_paths& paths);
+// The old "dces" at paths.dces, read with load_dces as buildc reads it; after a failure
+// (reported) no port is a DCE line.
+port_state old_dces(const char* prog, const check_paths& paths);
 // What the readers could not use and the check can point at: a board dropped for an
 // unknown type, the first line of each file whose last word ends in a carriage return.
-// REQUIRES: read_config and read_params have run.
-std::vector<finding> reader_findings();
+std::vector<finding> reader_findings(const catalog& cat, const board_set& set);
 // The rules of the catalog, whatever "par" holds: the package name, texts that kdzspc.h
 // could not hold, types that "par" cannot name, I/O addresses that pass ffff.
-// REQUIRES: read_config has run.
-std::vector<finding> catalog_findings();
-// The rules of the parameter set, with the lines of par_lines: the mode, the number of
+std::vector<finding> catalog_findings(const catalog& cat);
+// The rules of the parameter set, at the lines of set.lines: the mode, the number of
 // boards, each board's values against its type, shared irqs, overlapping I/O ranges,
-// memory windows, and minor numbers that the old "dces" (is_dce, dce_lines) would repeat.
-// REQUIRES: the catalog and the parameters are loaded, and load_dces has run.
-std::vector<finding> parameter_findings();
+// memory windows, and minor numbers that the old "dces" (`ports`) would repeat.
+std::vector<finding> parameter_findings(const catalog& cat, const board_set& set,
+                                        const port_state& ports);
 // All three, sorted by file (cfg, par, dces) and line, the rules' order kept within a line.
-std::vector<finding> all_findings();
+std::vector<finding> all_findings(const catalog& cat, const board_set& set,
+                                  const port_state& ports);
 // Writes `f` as one line: `prefix`, "PATH:LINE: " ("PATH: " without a line), "board N: "
 // for a board's finding, then its words.
 void print_finding(std::FILE* out, const char* prefix, const check_paths& paths, const finding& f);
+// That line without its newline.
+std::string finding_line(const char* prefix, const check_paths& paths, const finding& f);
 // The check `editpar -c`: reads "dces" beside `prog` (silently, as buildc does), writes
-// all_findings to `out`, and returns their number plus the readers' warnings.
-// REQUIRES: the catalog and the parameters are loaded.
-int check_set(const char* prog, std::FILE* out);
-// After "par" was saved: the parameter findings of the set as written (par_lines as
-// write_params left them), with "dces" beside `prog`, each on standard error after
+// all_findings to `out`, and returns their number plus `warnings`, the number of the
+// readers' warnings.
+int check_set(const char* prog, const catalog& cat, const board_set& set, int warnings,
+              std::FILE* out);
+// After "par" was saved: the parameter findings of the set as written (set.lines as
+// save_params left them), with "dces" beside `prog`, each on standard error after
 // "<prog>: warning: ".
-void warn_after_saving(const char* prog);
+void warn_after_saving(const char* prog, const catalog& cat, const board_set& set);
 // The resource map `editpar -m`: irq lines, I/O ranges and memory windows of the boards,
 // each finding marked where it stands, on `out`. Reads "dces" beside `prog` like check_set.
-// REQUIRES: the catalog and the parameters are loaded.
-void draw_map(const char* prog, std::FILE* out);
+void draw_map(const char* prog, const catalog& cat, const board_set& set, std::FILE* out);

@@ -1,228 +1,223 @@
 // The board parameter file "par": its reader, its writer, its listing and a fresh set.
-#include <cerrno>
+#include <iterator>
+#include <string>
 
+#include <fmt/format.h>
+
+#include "libcfg/keyword_file.h"
 #include "libcfg/libcfg.h"
-#include "libcfg/line_reader.h"
 
 namespace {
 
 // What the reader keeps while it goes through the file.
 struct par_state {
-  int count;           // boards stored so far
-  board_rec* current;  // the board of the latest "type" line: a slot or `garbage`
-  int line;            // the number of the line being read
+  const catalog& cat;
+  board_set& set;
+  warning_list& warnings;
+  // The board of the latest "type" line and the lines of its values: a slot of the set,
+  // or the scratch records below for a board that is dropped.
+  board_rec* current = nullptr;
+  par_where::board_where* current_lines = nullptr;
+  board_rec garbage{};  // takes the values of a board whose type is unknown
+  par_where::board_where garbage_lines{};
 };
 
-using par_parse = void (*)(par_state& st, int argc, char** argv);
-using board_line = int par_where::board_where::*;
-
-struct par_rule {
-  std::int16_t code;
-  bool one_arg;      // the keyword needs an argument
-  board_line field;  // where a line that sets a field of the current board is recorded
-  par_parse parse;
+// Where a keyword may stand.
+enum par_place {
+  COMMON,  // a value of the whole set
+  BOARD,   // a value of the board of the latest "type" line
 };
 
-void parse_bus(par_state&, int, char** argv) {
-  if (const int bus = bus_of_word(argv[1])) {
-    params.bus = static_cast<std::uint8_t>(bus);
+void par_warn(par_state& st, const keyword_line& line, const char* problem, const char* word) {
+  warn(st.warnings, IN_PAR, line.number, pw, problem, word);
+}
+
+void parse_bus(par_state& st, const keyword_line& line) {
+  if (const int bus = bus_of_word(line.argv[1])) {
+    st.set.params.bus = static_cast<std::uint8_t>(bus);
   } else {
-    warn(par_lines.warnings, pw, "invalid bus type", argv[1]);
+    par_warn(st, line, "invalid bus type", line.argv[1]);
   }
 }
 
 // The words are taken from the last, so the first valid word of the line wins.
-void parse_mode(par_state& st, int argc, char** argv) {
-  par_lines.mode = st.line;
-  for (int i = argc - 1; i >= 1; --i) {
-    switch (argv[i][0]) {
+void parse_mode(par_state& st, const keyword_line& line) {
+  st.set.lines.mode = line.number;
+  for (int i = line.argc - 1; i >= 1; --i) {
+    switch (line.argv[i][0]) {
       case 'p':
-        params.mode = MODE_POLL;
+        st.set.params.mode = MODE_POLL;
         break;
       case 'i':
-        params.mode = MODE_INTERRUPT;
+        st.set.params.mode = MODE_INTERRUPT;
         break;
       default:
-        warn(par_lines.warnings, pw, "invalid driver mode", argv[i]);
+        par_warn(st, line, "invalid driver mode", line.argv[i]);
     }
   }
 }
 
-void parse_type(par_state& st, int, char** argv) {
-  const int t = search(btype_tags.data(), argv[1]);
+// A board of a type the catalog lacks: its values go to the scratch records.
+void drop_board(par_state& st, const keyword_line& line, const char* problem) {
+  par_warn(st, line, problem, line.argv[1]);
+  st.current = &st.garbage;
+  st.current_lines = &st.garbage_lines;
+}
+
+void parse_type(par_state& st, const keyword_line& line) {
+  par_where& lines = st.set.lines;
+  const int t = find_type(st.cat, line.argv[1]);
   if (t < 0) {
-    warn(par_lines.warnings, pw, "unknown board type", argv[1]);
-    st.current = &garbage;
-    if (par_lines.ndropped < par_where::MAX_DROPPED) {
-      par_where::dropped_board& d = par_lines.dropped[par_lines.ndropped];
-      d.line = st.line;
-      std::snprintf(d.type, sizeof d.type, "%s", argv[1]);
+    drop_board(st, line, "unknown board type");
+    if (lines.ndropped < par_where::MAX_DROPPED) {
+      par_where::dropped_board& d = lines.dropped[lines.ndropped];
+      d.line = line.number;
+      copy_field(d.type, line.argv[1]);
     }
-    ++par_lines.ndropped;
+    ++lines.ndropped;
     return;
   }
-  if (st.count >= MAX_BOARDS) {
-    warn(par_lines.warnings, pw, "too many boards", argv[1]);
-    st.current = &garbage;
+  params_rec& params = st.set.params;
+  if (params.nboards >= MAX_BOARDS) {
+    drop_board(st, line, "too many boards");
     return;
   }
-  par_lines.boards[st.count] = {st.line, 0, 0, 0, 0};
-  st.current = &params.boards[st.count++];
+  st.current_lines = &lines.boards[params.nboards];
+  *st.current_lines = {line.number, 0, 0, 0, 0};
+  st.current = &params.boards[params.nboards++];
   *st.current = {static_cast<std::uint16_t>(t), 0, 0, 0, 0};
 }
 
-void parse_size(par_state& st, int, char** argv) {
-  st.current->size = static_cast<std::uint16_t>(read_decimal(argv[1]));
+void parse_size(par_state& st, const keyword_line& line) {
+  st.current->size = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
+  st.current_lines->size = line.number;
 }
 
-void parse_irq(par_state& st, int, char** argv) {
-  st.current->irq = static_cast<std::uint16_t>(read_decimal(argv[1]));
+void parse_irq(par_state& st, const keyword_line& line) {
+  st.current->irq = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
+  st.current_lines->irq = line.number;
 }
 
-void parse_ioa(par_state& st, int, char** argv) {
-  st.current->ioa = static_cast<std::uint16_t>(htol(argv[1]));
+void parse_ioa(par_state& st, const keyword_line& line) {
+  st.current->ioa = static_cast<std::uint16_t>(htol(line.argv[1]));
+  st.current_lines->ioa = line.number;
 }
 
-void parse_dpa(par_state& st, int, char** argv) {
-  st.current->dpa = htol(argv[1]);
+void parse_dpa(par_state& st, const keyword_line& line) {
+  st.current->dpa = htol(line.argv[1]);
+  st.current_lines->dpa = line.number;
 }
 
-using bw = par_where::board_where;
-constexpr par_rule par_rules[] = {
-    {KW_BUS, true, nullptr, parse_bus},   {KW_MODE, false, nullptr, parse_mode},
-    {KW_TYPE, true, nullptr, parse_type}, {KW_SIZES, true, &bw::size, parse_size},
-    {KW_IRQS, true, &bw::irq, parse_irq}, {KW_IOA, true, &bw::ioa, parse_ioa},
-    {KW_DPA, true, &bw::dpa, parse_dpa},  {0, false, nullptr, nullptr},
+constexpr keyword_rule<par_state> par_rules[] = {
+    {KW_BUS, true, COMMON, parse_bus},   {KW_MODE, false, COMMON, parse_mode},
+    {KW_TYPE, true, COMMON, parse_type}, {KW_SIZES, true, BOARD, parse_size},
+    {KW_IRQS, true, BOARD, parse_irq},   {KW_IOA, true, BOARD, parse_ioa},
+    {KW_DPA, true, BOARD, parse_dpa},    {0, false, COMMON, nullptr},
 };
 
-const par_rule* find_rule(int code) {
-  const par_rule* r = par_rules;
-  while (r->parse != nullptr && r->code != code) ++r;
-  return r->parse != nullptr ? r : nullptr;
+// Every line of "par" is looked at.
+bool never_dropped(const par_state&, int) {
+  return false;
 }
 
-void parse_line(par_state& st, int argc, char** argv) {
-  const par_rule* rule = find_rule(search(param_tags.data(), argv[0]));
-  if (rule == nullptr) {
-    warn(par_lines.warnings, pw, "unknown parameter", argv[0]);
-    return;
+const char* misplaced(const par_state& st, int place) {
+  return place == BOARD && st.current == nullptr ? "no board yet" : nullptr;
+}
+
+constexpr keyword_grammar<par_state> par_grammar = {
+    param_tags.data(), par_rules, IN_PAR, pw, never_dropped, misplaced,
+};
+
+}  // namespace
+
+bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings) {
+  set = {};
+  par_state st{cat, set, warnings};
+  return read_keyword_file(in, par_grammar, st, warnings, set.lines.first_cr);
+}
+
+status load_params(const char* prog, const catalog& cat, board_set& set, warning_list& warnings) {
+  const auto read = [&](std::FILE* f) { return read_params(f, cat, set, warnings); };
+  return load_beside(prog, "par", "load_params", read);
+}
+
+namespace {
+
+using text_buffer = fmt::memory_buffer;
+
+// The common lines: a mode line (none for an unset mode, so that the file reads back
+// unset) and the bus. Returns the number of the line after them.
+int put_common(text_buffer& out, const params_rec& set, par_where& lines) {
+  int line = 1;
+  fmt::format_to(std::back_inserter(out), "# Common Params...\n");
+  ++line;
+  if (set.mode != 0) {
+    lines.mode = line;
+    fmt::format_to(std::back_inserter(out), "mode ");
+    if (set.mode & MODE_POLL) {
+      fmt::format_to(std::back_inserter(out), "polling\n");
+      line += 1;
+    }
+    if (set.mode & MODE_INTERRUPT) {
+      fmt::format_to(std::back_inserter(out), "interrupt\n\n");
+      line += 2;
+    }
   }
-  if (rule->one_arg && argc < 2) {
-    warn(par_lines.warnings, pw, "missing value", argv[0]);
-    return;
+  fmt::format_to(std::back_inserter(out), "bus {}\n# Per Board Params...\n\n",
+                 set.bus == BUS_AT ? "at" : "mc");
+  return line + 3;
+}
+
+// The text of "par" for `set`, and where each value stands in it.
+std::string params_text(const catalog& cat, const params_rec& set, par_where& lines) {
+  lines = {};
+  text_buffer out;
+  int line = put_common(out, set, lines);
+  for (int i = 0; i < set.nboards; ++i) {
+    const board_rec& b = set.boards[i];
+    fmt::format_to(
+        std::back_inserter(out),
+        "# Board {}...\n\ttype \"{}\"\n\tsize {}\n\tirq  {}\n\tioa  {:x}\n\tdpa  {:x}\n\n", i + 1,
+        cat.config.types[b.type].name, b.size, b.irq, b.ioa, b.dpa);
+    lines.boards[i] = {line + 1, line + 2, line + 3, line + 4, line + 5};
+    line += 7;
   }
-  if (rule->field != nullptr && st.current == nullptr) {
-    warn(par_lines.warnings, pw, "no board yet", argv[0]);
-    return;
-  }
-  rule->parse(st, argc, argv);
-  if (rule->field != nullptr && st.current != &garbage) {
-    par_lines.boards[st.current - params.boards.data()].*rule->field = st.line;
-  }
+  return fmt::to_string(out);
 }
 
 }  // namespace
 
-params_rec* read_params(std::FILE* in) {
-  par_state st{0, nullptr, 1};
-  params.bus = 0;
-  par_lines = {};
-  std::array<char*, MAX_TOKENS> argv{};
-  line_reader lines(in);
-  for (std::size_t n; (n = read_line(lines, buf, BUF_SIZE)) != 0;) {
-    const bool ends_line = buf[n - 1] == '\n';
-    const int argc = argvify(argv.data(), buf);
-    if (argc > 0 && par_lines.first_cr == 0 && ends_in_cr(argv[argc - 1]))
-      par_lines.first_cr = st.line;
-    if (argc > 0) parse_line(st, argc, argv.data());
-    if (ends_line) ++st.line;
-  }
-  params.nboards = st.count;
-  errno = lines.error;
-  return lines.error == 0 ? &params : nullptr;
+par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set) {
+  par_where lines{};
+  write_text(f, params_text(cat, set, lines));
+  return lines;
 }
 
-params_rec* load_params(const char* prog) {
-  const auto read = [](std::FILE* f) { return read_params(f) != nullptr; };
-  return load_beside(prog, "par", "load_params", read) ? &params : nullptr;
-}
-
-void write_params(std::FILE* f) {
-  // The lines as written: the file read back has its values where this records them.
-  par_lines = {};
-  int line = 1;
-  std::fputs("# Common Params...\n", f);
-  ++line;
-  // An unset mode gets no line, so the file reads back unset.
-  if (params.mode != 0) {
-    par_lines.mode = line;
-    std::fputs("mode ", f);
-    if (params.mode & MODE_POLL) {
-      std::fputs("polling\n", f);
-      line += 1;
-    }
-    if (params.mode & MODE_INTERRUPT) {
-      std::fputs("interrupt\n\n", f);
-      line += 2;
-    }
-  }
-  std::fprintf(f, "bus %s\n", params.bus == BUS_AT ? "at" : "mc");
-  std::fputs("# Per Board Params...\n\n", f);
-  line += 3;
-  for (int i = 0; i < params.nboards; ++i) {
-    const board_rec& b = params.boards[i];
-    std::fprintf(f, "# Board %d...\n", i + 1);
-    std::fprintf(f, "\ttype \"%s\"\n", btype_tags[b.type].name);
-    std::fprintf(f, "\tsize %d\n", b.size);
-    std::fprintf(f, "\tirq  %d\n", b.irq);
-    std::fprintf(f, "\tioa  %x\n", b.ioa);
-    std::fprintf(f, "\tdpa  %lx\n\n", static_cast<unsigned long>(b.dpa));
-    par_lines.boards[i] = {line + 1, line + 2, line + 3, line + 4, line + 5};
-    line += 7;
-  }
-}
-
-int save_params(const char* prog) {
+status save_params(const char* prog, const catalog& cat, board_set& set) {
   const path_ptr path(make_path(prog, "par"));
-  if (path == nullptr) return -1;
-  char* text = nullptr;
-  std::size_t size = 0;
-  std::FILE* const f = open_memstream(&text, &size);
-  if (f == nullptr) {
-    report_call(prog, "save_params", "write", path.get());
-    return -1;
-  }
-  write_params(f);
-  std::fclose(f);
-  const int result = replace_file(prog, "save_params", path.get(), {text, size}, KEEP_OLD | SYNC);
-  std::free(text);
-  return result;
+  if (path == nullptr) return status::failed;
+  // The lines tell where the values stand in the file as written, also for a caller that
+  // goes on after a failed write.
+  const std::string text = params_text(cat, set.params, set.lines);
+  return replace_file(prog, "save_params", path.get(), text, KEEP_OLD | SYNC);
 }
 
-void print_params() {
-  std::fputs("\nCommon Params...", stdout);
-  std::fputs("\nmode: ", stdout);
-  if (params.mode & MODE_POLL) std::fputs("polling ", stdout);
-  if (params.mode & MODE_INTERRUPT) std::fputs("interrupt ", stdout);
-  std::fputs(params.bus == BUS_AT ? "\nbus : at" : "\nbus : mc", stdout);
-  std::fputs("\nPer Board Params...\n", stdout);
-  for (int i = 0; i < params.nboards; ++i) {
-    const board_rec& b = params.boards[i];
-    std::printf("%d) %s  ", i, config.types[b.type].class_);
-    std::printf("\tioa: %x", b.ioa);
-    std::printf("\tdpa: %lx", static_cast<unsigned long>(b.dpa));
-    std::printf("\tdps: %d", b.size);
-    std::printf("  \tirq: %d\n", b.irq);
+void print_params(const catalog& cat, const params_rec& set) {
+  text_buffer out;
+  fmt::format_to(std::back_inserter(out), "\nCommon Params...\nmode: {}{}{}\nPer Board Params...\n",
+                 set.mode & MODE_POLL ? "polling " : "",
+                 set.mode & MODE_INTERRUPT ? "interrupt " : "",
+                 set.bus == BUS_AT ? "\nbus : at" : "\nbus : mc");
+  for (int i = 0; i < set.nboards; ++i) {
+    const board_rec& b = set.boards[i];
+    fmt::format_to(std::back_inserter(out), "{}) {}  \tioa: {:x}\tdpa: {:x}\tdps: {}  \tirq: {}\n",
+                   i, cat.config.types[b.type].class_, b.ioa, b.dpa, b.size, b.irq);
   }
+  write_text(stdout, {out.data(), out.size()});
 }
 
-params_rec* init_params(int argc, char** argv) {
-  if (argc < 2) {
-    params.bus = 0;
-  } else {
-    params.bus = bus_of_word(argv[1]) == BUS_AT ? BUS_AT : BUS_MC;
-  }
-  params.nboards = 0;
-  params.mode = 0;
-  return &params;
+board_set init_params(int argc, char** argv) {
+  board_set set{};
+  if (argc >= 2) set.params.bus = bus_of_word(argv[1]) == BUS_AT ? BUS_AT : BUS_MC;
+  return set;
 }

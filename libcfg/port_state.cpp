@@ -1,8 +1,4 @@
 // Port numbering and the state carried over from the previous "Init" and "dces".
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -10,9 +6,6 @@
 #include "libcfg/line_reader.h"
 
 const char* const port_name = "0123456789abcdef";
-std::array<std::uint8_t, PORT_SLOTS> enabled;
-std::array<std::uint8_t, PORT_SLOTS> is_dce;
-std::array<int, PORT_SLOTS> dce_lines;
 
 namespace {
 
@@ -76,20 +69,15 @@ void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, POR
 }
 
 // An old file that cannot be opened, or that is not a regular file (a FIFO would never
-// end), leaves the flags clear, silently.
-void load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path,
-                void (*read)(std::FILE*)) {
+// end), leaves the flags clear (a directory too: its read fails at once); a read that
+// fails keeps the flags of the lines before it. All silently: none of them fails the load.
+status load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path, port_state& ports,
+                  void (*read)(std::FILE*, port_state&)) {
   flags.fill(0);
-  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return;
-  struct stat st {};
-  std::FILE* const f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "r") : nullptr;
-  if (f == nullptr) {
-    ::close(fd);
-    return;
-  }
-  read(f);
-  std::fclose(f);
+  input_fault fault = input_fault::none;
+  const file_ptr f = open_unwaited(path, fault);
+  if (f != nullptr) read(f.get(), ports);
+  return status::ok;
 }
 
 }  // namespace
@@ -100,19 +88,19 @@ int port_index(unsigned char group, unsigned char board, unsigned char port) {
   return (index >= 0 && index < PORT_SLOTS) ? index : -1;
 }
 
-void read_init_flags(std::FILE* in) {
-  read_flags(enabled, nullptr, in, is_respawn_line, 0);
+void read_init_flags(std::FILE* in, port_state& ports) {
+  read_flags(ports.enabled, nullptr, in, is_respawn_line, 0);
 }
 
-void read_dce_flags(std::FILE* in) {
-  read_flags(is_dce, &dce_lines, in, is_tty_line, 3);
+void read_dce_flags(std::FILE* in, port_state& ports) {
+  read_flags(ports.is_dce, &ports.dce_lines, in, is_tty_line, 3);
 }
 
-void load_init(const char* /*prog*/, const char* path) {
-  load_flags(enabled, path, read_init_flags);
+status load_init(const char* /*prog*/, const char* path, port_state& ports) {
+  return load_flags(ports.enabled, path, ports, read_init_flags);
 }
 
-void load_dces(const char* /*prog*/, const char* path) {
-  dce_lines.fill(0);
-  load_flags(is_dce, path, read_dce_flags);
+status load_dces(const char* /*prog*/, const char* path, port_state& ports) {
+  ports.dce_lines.fill(0);
+  return load_flags(ports.is_dce, path, ports, read_dce_flags);
 }

@@ -2,6 +2,8 @@
 #include <cerrno>
 #include <csignal>
 
+#include <fmt/format.h>
+
 #include "libcfg/libcfg.h"
 
 const char* start_program(int argc, char** argv) {
@@ -15,7 +17,7 @@ int finish_program(const char* prog, int status, int failed) {
   errno = 0;
   if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
   const int error = errno != 0 ? errno : EIO;
-  std::fprintf(stderr, "%s: stdout: ", prog);
+  std::fputs(fmt::format("{}: stdout: ", prog).c_str(), stderr);
   errno = error;
   std::perror("");
   return status == 0 ? failed : status;

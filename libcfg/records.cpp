@@ -1,18 +1,5 @@
-// The global records and the fixed keyword tables.
+// The fixed keyword tables and the texts every reader shares.
 #include "libcfg/libcfg.h"
-
-config_rec config;
-config_rec* cp;
-btype_rec def;
-params_rec params;
-params_rec* pp;
-board_rec garbage;
-char buf[BUF_SIZE];
-std::array<tag_entry, TYPE_ROWS> btype_tags;
-std::array<menu_item, TYPE_ROWS> bclass_menu;
-
-cfg_where cfg_lines;
-par_where par_lines;
 
 const char null[] = "";
 const char cw[] = "load_config: WARNING -";

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include <fmt/format.h>
+
 #include "libcfg/libcfg.h"
 
 namespace {
@@ -119,6 +121,7 @@ bool same_contents(const std::string& path, const struct stat& st, std::string_v
 class temp_file {
  public:
   explicit temp_file(const std::string& path) {
+    // Counts the names this process tried, so that no two of its files share one.
     static unsigned serial;
     const std::string stem = dir_of(path) + "/." + name_of(path) + ".";
     for (int tries = 0; tries < 100; ++tries) {
@@ -216,7 +219,7 @@ bool keep_old(const std::string& path, const struct stat& st, bool link_ok) {
 
 void report(const char* prog, const char* func, const char* call, const char* path) {
   const int saved = errno;
-  std::fprintf(stderr, "%s: %s: %s(%s) ", prog, func, call, path);
+  std::fputs(fmt::format("{}: {}: {}({}) ", prog, func, call, path).c_str(), stderr);
   errno = saved;
   std::perror("");
 }
@@ -228,7 +231,8 @@ bool writable(const char* prog, const char* func, const char* path, const std::s
   exists = ::stat(path, &st) == 0;
   if (exists) {
     if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-      std::fprintf(stderr, "%s: %s: %s is not a regular file\n", prog, func, path);
+      std::fputs(fmt::format("{}: {}: {} is not a regular file\n", prog, func, path).c_str(),
+                 stderr);
       return false;
     }
     // Neither truncated nor waited on: only asked whether it opens for writing.
@@ -243,48 +247,59 @@ bool writable(const char* prog, const char* func, const char* path, const std::s
   return false;
 }
 
+// What one replacement is about.
+struct replace_job {
+  std::string file;  // the file itself, symbolic links followed
+  struct stat st;    // its status, when it exists
+  bool exists;
+  std::string_view text;
+  bool sync;  // flushed to the disk before it takes the file's place
+  bool keep;  // the current version stays as FILE.old
+};
+
+// Writes the new contents to a file beside the old one, which then takes its place. False
+// also when that file could not be made (`refused`, errno telling why).
+bool replace_beside(const replace_job& job, bool& refused) {
+  temp_file next(job.file);
+  refused = !next.made();
+  if (refused) return false;
+  if (job.exists) next.take_over(job.st);
+  return next.fill(job.text, job.sync) && (!job.keep || keep_old(job.file, job.st, true)) &&
+         next.place_as(job.file);
+}
+
+bool write_new(const replace_job& job) {
+  // A new file beside it and a rename need a writable directory; a file of several names
+  // is rewritten where it stands, so that every name sees the new contents.
+  const bool in_place =
+      job.exists && (job.st.st_nlink > 1 ||
+                     faccessat(AT_FDCWD, dir_of(job.file).c_str(), W_OK | X_OK, AT_EACCESS) != 0);
+  if (!in_place) {
+    bool refused = false;
+    const bool placed = replace_beside(job, refused);
+    if (!refused) return placed;
+    // Creating it was refused though the directory looked writable (a read-only mount, a
+    // sticky directory): an existing file is still rewritten as fopen would.
+    if (!job.exists || (errno != EACCES && errno != EPERM && errno != EROFS)) return false;
+  }
+  return (!job.keep || keep_old(job.file, job.st, false)) &&
+         write_in_place(job.file, job.text, job.sync);
+}
+
 }  // namespace
 
 void report_call(const char* prog, const char* func, const char* call, const char* path) {
   report(prog, func, call, path);
 }
 
-int replace_file(const char* prog, const char* func, const char* path, std::string_view text,
-                 unsigned flags) {
-  const std::string file = file_behind(path);
-  struct stat st {};
-  bool exists = false;
-  if (!writable(prog, func, path, file, st, exists)) return -1;
-  if (exists && same_contents(file, st, text)) return 0;
-
+status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
+                    unsigned flags) {
+  replace_job job{file_behind(path), {}, false, text, (flags & SYNC) != 0, false};
+  if (!writable(prog, func, path, job.file, job.st, job.exists)) return status::failed;
+  if (job.exists && same_contents(job.file, job.st, text)) return status::ok;
+  job.keep = job.exists && (flags & KEEP_OLD) != 0;
   const held_signals held;
-  const bool sync = (flags & SYNC) != 0;
-  const bool keep = exists && (flags & KEEP_OLD) != 0;
-  // A new file beside it and a rename need a writable directory; a file of several names
-  // is rewritten where it stands, so that every name sees the new contents.
-  bool in_place = exists && (st.st_nlink > 1 || faccessat(AT_FDCWD, dir_of(file).c_str(),
-                                                          W_OK | X_OK, AT_EACCESS) != 0);
-  if (!in_place) {
-    temp_file next(file);
-    if (next.made()) {
-      if (exists) next.take_over(st);
-      const bool ok =
-          next.fill(text, sync) && (!keep || keep_old(file, st, true)) && next.place_as(file);
-      if (ok) return 0;
-      report(prog, func, "write", path);
-      return -1;
-    }
-    // Creating it was refused though the directory looked writable (a read-only mount, a
-    // sticky directory): an existing file is still rewritten as fopen would.
-    in_place = exists && (errno == EACCES || errno == EPERM || errno == EROFS);
-    if (!in_place) {
-      report(prog, func, "write", path);
-      return -1;
-    }
-  }
-  if ((keep && !keep_old(file, st, false)) || !write_in_place(file, text, sync)) {
-    report(prog, func, "write", path);
-    return -1;
-  }
-  return 0;
+  if (write_new(job)) return status::ok;
+  report(prog, func, "write", path);
+  return status::failed;
 }

@@ -38,7 +38,7 @@ TEST(ReplaceFile, SignalsNeverLeaveAPartOrATemporaryFile) {
     const pid_t pid = fork();
     if (pid == 0) {
       for (int i = 0;; ++i)
-        replace_file("prog", "build_init", path.c_str(), versions[i % 2], KEEP_OLD);
+        (void)replace_file("prog", "build_init", path.c_str(), versions[i % 2], KEEP_OLD);
     }
     usleep(200 + random() % 3000);
     kill(pid, round % 3 == 0 ? SIGINT : round % 3 == 1 ? SIGTERM : SIGHUP);

@@ -54,8 +54,8 @@ dp_fault dp_addr_fault(std::uint32_t addr, std::uint16_t attr, int size) {
 
 namespace {
 
-bool is_eisa(const board_rec& b) {
-  return config.types[b.type].t_code == EISA_T_CODE;
+bool is_eisa(const catalog& cat, const board_rec& b) {
+  return cat.config.types[b.type].t_code == EISA_T_CODE;
 }
 
 // Tells the two boards of the offending pair, the lower index first.
@@ -69,13 +69,13 @@ irq_fault broken_by(irq_fault fault, int i, int j, int* pair) {
 
 }  // namespace
 
-irq_fault irq_rule_broken(const params_rec* set, int* pair) {
+irq_fault irq_rule_broken(const catalog& cat, const params_rec* set, int* pair) {
   if (set->mode == MODE_POLL) return IRQ_OK;
   const int n = std::min<int>(set->nboards, MAX_BOARDS);
   const auto& b = set->boards;
   for (int i = 0; i < n; ++i) {
     for (int j = 0; j < n; ++j) {
-      if (i != j && is_eisa(b[i]) && !is_eisa(b[j]) && b[i].irq == b[j].irq) {
+      if (i != j && is_eisa(cat, b[i]) && !is_eisa(cat, b[j]) && b[i].irq == b[j].irq) {
         return broken_by(IRQ_EISA_SHARED, i, j, pair);
       }
     }

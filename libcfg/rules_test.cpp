@@ -10,8 +10,9 @@ namespace {
 
 // Boards as {type, irq}: type 0 has another type code, type 1 is EISA.
 TEST(IrqRuleBroken, FirstRuleBrokenOnly) {
-  config.types[0].t_code = 3;
-  config.types[1].t_code = EISA_T_CODE;
+  catalog cat{};
+  cat.config.types[0].t_code = 3;
+  cat.config.types[1].t_code = EISA_T_CODE;
   using boards = std::vector<std::array<std::uint16_t, 2>>;
   const std::array<int, 2> none = {-1, -1};
   // clang-format off
@@ -29,15 +30,13 @@ TEST(IrqRuleBroken, FirstRuleBrokenOnly) {
       {1, {{0, 5}, {0, 7}, {1, 7}}, IRQ_EISA_SHARED, {1, 2}}};  // breaks both: the first counts
   // clang-format on
   for (const auto& c : cases) {
-    params = {};
-    params.mode = c.mode;
-    for (const auto& [type, irq] : c.set) params.boards[params.nboards++] = {type, 16, irq, 0, 0};
+    params_rec set{};
+    set.mode = c.mode;
+    for (const auto& [type, irq] : c.set) set.boards[set.nboards++] = {type, 16, irq, 0, 0};
     std::array<int, 2> pair = none;
-    EXPECT_EQ(irq_rule_broken(&params, pair.data()), c.fault) << "case " << &c - cases;
+    EXPECT_EQ(irq_rule_broken(cat, &set, pair.data()), c.fault) << "case " << &c - cases;
     EXPECT_EQ(pair, c.pair) << "case " << &c - cases;
   }
-  params = {};
-  config = {};
 }
 
 TEST(DpAddrFault, OneMbyteThenBoundary) {

@@ -2,6 +2,8 @@
 #include <climits>
 #include <cstring>
 
+#include <fmt/format.h>
+
 #include "libcfg/libcfg.h"
 
 namespace {
@@ -105,9 +107,16 @@ bool ends_in_cr(const char* word) {
   return n > 0 && word[n - 1] == '\r';
 }
 
-void warn(int& warnings, const char* prefix, const char* problem, const char* word) {
-  std::printf("%s %s: %s.\n", prefix, problem, word);
-  ++warnings;
+void warn(warning_list& warnings, check_file file, int line, const char* prefix,
+          const char* problem, const char* word) {
+  warnings.push_back({file, line, fmt::format("{} {}: {}.", prefix, problem, word)});
+}
+
+void print_warnings(const warning_list& warnings) {
+  for (const reader_warning& w : warnings) {
+    write_text(stdout, w.text);
+    std::putchar('\n');
+  }
 }
 
 int bus_of_word(const char* word) {

@@ -5,7 +5,7 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 # clang, its runtime libraries, clang-tidy and clang-format all from the distribution's
 # default LLVM, so that the sanitizer and fuzzer runtimes match the compiler.
-for pkg in cmake g++ libgtest-dev libgmock-dev libbenchmark-dev \
+for pkg in cmake g++ libfmt-dev libgtest-dev libgmock-dev libbenchmark-dev \
            clang libclang-rt-dev clang-tidy clang-format \
            valgrind cppcheck groff-base; do
   have "$pkg" || need+=("$pkg")

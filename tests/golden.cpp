@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -25,6 +26,22 @@ std::string read_file(const fs::path& path, const std::string& absent) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+bool regenerating() {
+  const char* regen = std::getenv("KDZ_REGEN_GOLDEN");
+  return regen != nullptr && std::string(regen) == "1";
+}
+
+void expect_file(const std::string& actual, const fs::path& path, const std::string& absent) {
+  if (!regenerating()) {
+    EXPECT_EQ(actual, read_file(path, absent)) << path;
+    return;
+  }
+  // A file left out because it holds the default stays left out.
+  if (actual == absent && !fs::exists(path)) return;
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << actual;
 }
 
 std::vector<std::string> case_names(const fs::path& dir) {

@@ -15,6 +15,14 @@ namespace fs = std::filesystem;
 
 // The bytes of a file, or `absent` when it cannot be read.
 std::string read_file(const fs::path& path, const std::string& absent = "");
+// Whether the run rewrites the expected files instead of comparing (KDZ_REGEN_GOLDEN=1, as
+// scripts/regen-golden.sh sets it): a deliberate output change is then one command and a
+// reviewed diff.
+bool regenerating();
+// Expects `actual` to be the bytes of the expected file `path` (`absent` when it does not
+// exist); when regenerating, writes `actual` there instead (a file left out because it
+// would hold `absent` stays left out).
+void expect_file(const std::string& actual, const fs::path& path, const std::string& absent = "");
 // The names of the case folders in `dir`, sorted.
 std::vector<std::string> case_names(const fs::path& dir);
 // The words of `text`, split at blanks and line ends.

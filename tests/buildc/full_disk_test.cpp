@@ -4,26 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <span>
 
+#include "buildc/package.h"
 #include "tests/golden.h"
 
 namespace {
 
 using namespace golden;
 
-struct output {
-  const char* name;
-  const char* writer;
-};
-// In the order the run writes them.
-constexpr output outputs[] = {{"kdzspc.h", "build_space"}, {"System", "build_sdevice"},
-                              {"Init", "build_init"},      {"dces", "build_dces"},
-                              {"dtes", "build_dtes"},      {"Node", "build_node"}};
+// The package files in the order the run writes them.
+const std::span<const package_file> outputs = std::span(package_files).first(PKG_FILES);
 
 TEST(FullDisk, EachFileStaysWhole) {
   // Old "Init" and "dces" with lines switched on and moved; no other old file.
   const fs::path src = fs::path(CASES_DIR) / "carried_over";
-  for (const output& failing : outputs) {
+  for (const package_file& failing : outputs) {
     // The limit cuts this file's write one byte short, and every larger file's earlier.
     const long limit = static_cast<long>(fs::file_size(src / "out" / failing.name)) - 1;
     SCOPED_TRACE(std::string(failing.name) + " cut at " + std::to_string(limit));
@@ -41,12 +37,13 @@ TEST(FullDisk, EachFileStaysWhole) {
 
     EXPECT_EQ(run(run_it), 0);
     std::string told;
-    std::set<std::string> names{"buildc", "cfg", "par", "Init", "dces"};
-    for (const output& o : outputs) {
+    std::set<std::string> names;  // what was staged, and what the run wrote
+    for (const auto& [name, e] : before) names.insert(name);
+    for (const package_file& o : outputs) {
       const fs::path now = run_it.cwd / o.name;
       const std::string want = read_file(src / "out" / o.name);
       if (static_cast<long>(want.size()) > limit) {
-        told += std::string("./buildc: ") + o.writer + ": write(./" + o.name + ") File too large\n";
+        told += std::string("./buildc: ") + o.func + ": write(./" + o.name + ") File too large\n";
         const auto old = before.find(o.name);
         EXPECT_EQ(fs::exists(now), old != before.end()) << o.name;
         if (old != before.end()) {
@@ -68,7 +65,8 @@ TEST(FullDisk, EachFileStaysWhole) {
     run_it.file_size = -1;
     EXPECT_EQ(run(run_it), 0);
     EXPECT_EQ(read_file(top / "stderr"), "");
-    EXPECT_EQ(read_file(run_it.cwd / "Init"), read_file(src / "out" / "Init"));
+    const char* init = package_files[PKG_INIT].name;
+    EXPECT_EQ(read_file(run_it.cwd / init), read_file(src / "out" / init));
     if (!HasFailure()) clean(top);
   }
 }

@@ -1,5 +1,8 @@
-# Installs into a fresh prefix and runs the installed generator on the installed sample, then
-# installs again over a tree where the user has a "par" of his own, which must stay as it is.
+# Installs into a fresh prefix and checks the tree file by file: the programs in bin/, the
+# sample catalog and parameters in share/kdzconf/, the pages in man1 and man5, nothing else
+# and never a "par". Then sets up a package directory as README shows, runs the installed
+# programs by their bare names from PATH there, and installs again over a tree where the
+# user has a "par" of his own in bin/, which must stay as it is.
 file(REMOVE_RECURSE "${PREFIX}")
 set(bin "${PREFIX}/${BIN_DIR}")
 function(install_tree)
@@ -11,28 +14,41 @@ function(install_tree)
 endfunction()
 
 install_tree()
-foreach(f buildc editpar cfg par.sample ../${MAN_DIR}/man1/buildc.1 ../${MAN_DIR}/man1/editpar.1
-          ../${MAN_DIR}/man5/kdz-cfg.5 ../${MAN_DIR}/man5/kdz-par.5 ../${MAN_DIR}/man5/kdz-package.5)
-  if(NOT EXISTS "${bin}/${f}")
-    message(FATAL_ERROR "not installed: ${f}")
-  endif()
-endforeach()
-if(EXISTS "${bin}/par")
-  message(FATAL_ERROR "an install wrote a par")
+file(GLOB_RECURSE installed RELATIVE "${PREFIX}" LIST_DIRECTORIES false "${PREFIX}/*")
+list(SORT installed)
+set(expected ${BIN_DIR}/buildc ${BIN_DIR}/editpar ${DATA_DIR}/cfg ${DATA_DIR}/par.sample
+    ${MAN_DIR}/man1/buildc.1 ${MAN_DIR}/man1/editpar.1 ${MAN_DIR}/man5/kdz-cfg.5
+    ${MAN_DIR}/man5/kdz-package.5 ${MAN_DIR}/man5/kdz-par.5)
+list(SORT expected)
+if(NOT installed STREQUAL expected)
+  message(FATAL_ERROR "installed tree:\n  ${installed}\nexpected:\n  ${expected}")
 endif()
 
-# The programs find their files beside themselves: the sample, copied to "par".
-file(COPY_FILE "${bin}/par.sample" "${bin}/par")
-execute_process(COMMAND "${bin}/buildc" RESULT_VARIABLE status
+# A package directory: the catalog copied in, the sample parameters as "par"; the programs
+# found on PATH work on the current directory.
+set(pkg "${PREFIX}/pkg")
+file(MAKE_DIRECTORY "${pkg}")
+file(COPY_FILE "${PREFIX}/${DATA_DIR}/cfg" "${pkg}/cfg")
+file(COPY_FILE "${PREFIX}/${DATA_DIR}/par.sample" "${pkg}/par")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PATH=${bin}:$ENV{PATH}" buildc
+                WORKING_DIRECTORY "${pkg}" RESULT_VARIABLE status
                 OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0 OR NOT err STREQUAL "" OR NOT out STREQUAL "")
   message(FATAL_ERROR "installed buildc: status ${status}, stdout '${out}', stderr '${err}'")
 endif()
 foreach(f kdzspc.h System Init dces dtes Node)
-  if(NOT EXISTS "${bin}/${f}")
-    message(FATAL_ERROR "installed buildc did not write ${f}")
+  if(NOT EXISTS "${pkg}/${f}")
+    message(FATAL_ERROR "installed buildc did not write ${f} in the package directory")
+  endif()
+  if(EXISTS "${bin}/${f}")
+    message(FATAL_ERROR "installed buildc wrote ${f} beside itself")
   endif()
 endforeach()
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PATH=${bin}:$ENV{PATH}" editpar -c
+                WORKING_DIRECTORY "${pkg}" RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "installed editpar -c in the package directory: status ${status}")
+endif()
 
 file(WRITE "${bin}/par" "# the user's own\nmode polling\nbus at\n")
 install_tree()

@@ -1,0 +1,202 @@
+// Changes from the command line: what a call reads, and what each change makes of a set or
+// why it is refused, on the catalog of edit_test_files.h.
+#include <string>
+#include <vector>
+
+#include "libcfg/edit_test_files.h"
+
+namespace {
+
+using namespace edit_test;
+
+// Runs parse_script over `words` (argv[1] on); the words live as long as the script reads them.
+struct parsed {
+  std::vector<std::string> words;
+  std::vector<char*> argv;
+  script s{};
+  std::string why;
+  bool ok = false;
+
+  explicit parsed(std::vector<std::string> w) : words(std::move(w)) {
+    argv.push_back(const_cast<char*>("editpar"));
+    for (std::string& word : words) argv.push_back(word.data());
+    ok = parse_script(static_cast<int>(argv.size()), argv.data(), s, why);
+  }
+};
+
+// The script in one line: each change as "op arg key=value ...", numbers in decimal.
+std::string changes_of(const script& s) {
+  std::string text;
+  for (int i = 0; i < s.nchanges; ++i) {
+    const script_change& c = s.changes[i];
+    text += fmt::format("{}{}", i > 0 ? "; " : "", c.op);
+    if (c.op == 'a') text += fmt::format(" {}", c.type);
+    if (c.op == 'd' || c.op == 'e') text += fmt::format(" {}", c.board);
+    if (c.op == 'M') text += fmt::format(" {}", c.mode);
+    for (int k = 0; k < c.nkeys; ++k) {
+      const script_key& key = c.keys[k];
+      if (key.key == KEY_BUS) {
+        text += fmt::format(" bus={}", key.text);
+      } else {
+        text += fmt::format(" {}={}", key.key, key.value);
+      }
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> words_of(const std::string& line) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < line.size();) {
+    const std::size_t end = std::min(line.find(' ', at), line.size());
+    words.push_back(line.substr(at, end - at));
+    at = end + 1;
+  }
+  return words;
+}
+
+TEST(ParseScript, ReadsEachKeyInItsOwnBase) {
+  // Keys are shown by number: 0 size, 1 irq, 2 ioa, 3 dpa.
+  const struct {
+    const char* call;
+    const char* changes;  // as changes_of writes them, or the refusal
+  } cases[] = {
+      {"-a at8 ioa=10 size=10 dpa=10 irq=10", "a at8 2=16 0=10 3=16 1=10"},
+      {"-e 2 ioa=ffffffff size=+16 irq=-3", "e 2 2=-1 0=16 1=-3"},
+      {"-a at8 bus=mc -d 1 -M polling -M interrupt", "a at8 bus=mc; d 1; M 2; M 1"},
+      {"-d 0", "d 0"},
+      {"", "no change"},
+      {"-d +1", "-d +1: not a board number"},
+      {"-d", "-d needs a board number"},
+      {"-M", "-M needs interrupt or polling"},
+      {"-M poll", "-M poll: the mode is interrupt or polling"},
+      {"-x 1", "-x: not a change (-a, -d, -e or -M)"},
+      {"-ee 1 irq=5", "-ee: not a change (-a, -d, -e or -M)"},
+      {"-d 1 irq=5", "irq=5: not a key of -d"},
+      {"-M polling irq=5", "irq=5: not a key of -M"},
+      {"-e 1 bus=at", "bus=at: not a key of -e"},
+      {"-e 1 irq", "irq: not a key of -e"},
+      {"-e 1 =5", "=5: not a key of -e"},
+      {"-e 1 IRQ=5", "IRQ=5: not a key of -e"},
+      {"-e 1", "-e 1 needs a key to change"},
+      {"-e 1 irq=5 size=16 irq=7", "irq=7: irq= given twice"},
+      {"-a at8 bus=sbus", "bus=sbus: the bus is at or mc"},
+      {"-a at8 ioa=", "ioa=: not a hexadecimal number (no 0x)"},
+      {"-a at8 dpa=0xd0000", "dpa=0xd0000: not a hexadecimal number (no 0x)"},
+      {"-a at8 size=1a", "size=1a: not a decimal number"},
+      {"-a at8 irq=-", "irq=-: not a decimal number"},
+  };
+  for (const auto& c : cases) {
+    const parsed p(words_of(c.call));
+    EXPECT_EQ(p.ok ? changes_of(p.s) : p.why, c.changes) << c.call;
+  }
+}
+
+TEST(ParseScript, HoldsSixtyFourChanges) {
+  std::vector<std::string> words;
+  for (int i = 0; i < MAX_CHANGES; ++i) words.insert(words.end(), {"-d", "1"});
+  EXPECT_TRUE(parsed(words).ok);
+  words.insert(words.end(), {"-d", "1"});
+  EXPECT_EQ(parsed(words).why, "more than 64 changes in one call");
+}
+
+constexpr char three_boards[] =
+    "mode interrupt\nbus at\n"
+    "type at8\nsize 32\nirq 5\nioa 300\ndpa d0000\n"
+    "type one\nsize 16\nirq 7\nioa 310\ndpa d8000\n"
+    "type eisa\nsize 64\nirq 0\nioa 0\ndpa 100000\n";
+constexpr char polled_at8[] = "mode polling\nbus at\ntype at8\nsize 16\nioa 80\ndpa c8000\n";
+constexpr char polled_mc[] = "mode polling\nbus mc\ntype mc8\nsize 16\nioa 1000\ndpa c8000\n";
+
+// Applies `call` as editpar does: to `par`, or to a fresh set when there is none.
+std::string apply(const char* par, const char* call) {
+  const catalog cat = read_catalog(catalog_text);
+  const parsed p(words_of(call));
+  EXPECT_TRUE(p.ok) << call << ": " << p.why;
+  if (!p.ok) return "";
+  board_set set = par != nullptr ? read_set(cat, par) : start_script_set(p.s);
+  session run(cat, set, "");
+  if (set.params.mode == 0) set_mode_unasked(run.ed);
+  std::string why;
+  const bool ok = apply_script(run.ed, p.s, par == nullptr, why);
+  EXPECT_EQ(run.written(), "") << call;  // a script neither asks nor lists
+  return ok ? summary(cat, set.params) : why;
+}
+
+TEST(ApplyScript, ChangesAsTheMenusWould) {
+  const struct {
+    const char* par;  // null: "par" is missing
+    const char* call;
+    const char* result;  // the set as summary() gives it, or the refusal
+  } cases[] = {
+      // A new set: its bus from bus=, its mode the interrupt mode the menus would ask.
+      {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5", "m1 b1 | at8 16 5 300 d0000"},
+      {nullptr, "-a at8 bus=mc ioa=300 size=16 dpa=d0000 irq=5",
+       "type at8 is not offered for board 1 (mc8)"},
+      {nullptr, "-a mc8 ioa=1000 size=32 dpa=d0000 irq=3", "m1 b2 | mc8 16 3 1000 d0000"},
+      {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5 -a one bus=at dpa=d4000 irq=5",
+       "bus= starts a new par only: this one's bus is at"},
+      // Adding: the extras are accepted, a single value needs no key, a wrong one is named.
+      {polled_at8, "-a at8 ioa=320 size=16 dpa=d4000",
+       "m2 b1 | at8 16 0 80 c8000 | at8 16 0 320 d4000"},
+      {polled_at8, "-a one dpa=d4000", "m2 b1 | at8 16 0 80 c8000 | one 16 0 310 d4000"},
+      {polled_at8, "-a one ioa=300 dpa=d4000",
+       "I/O address 300 is not offered by type one (310 only)"},
+      {polled_at8, "-a eisa ioa=300",
+       "I/O address 300 is not offered by type eisa (it has none: 0)"},
+      {polled_at8, "-a at8 ioa=ffffffff",
+       "I/O address ffffffff is not offered by type at8 (80, 300, 320)"},
+      {polled_at8, "-a at8 ioa=300 size=16",
+       "dpa= is needed: a memory address for 16 Kbytes of type at8"},
+      {polled_at8, "-a at8 ioa=300 size=16 dpa=d0000 irq=5",
+       "irq 5: a board added outside interrupt mode has none (it gets 0)"},
+      {three_boards, "-a nosuch", "type nosuch is not in the catalog"},
+      {three_boards, "-a one dpa=c0000 irq=5 -a one dpa=c4000 irq=5",
+       "board 5 cannot be added: the editor adds at most 4 boards"},
+      // Deleting and modifying name boards from 1.
+      {three_boards, "-d 2", "m1 b1 | at8 32 5 300 d0000 | eisa 64 0 0 100000"},
+      {three_boards, "-d 3 -d 1", "m1 b1 | one 16 7 310 d8000"},
+      {three_boards, "-d 4", "there is no board 4: the set has 3 boards"},
+      {three_boards, "-d 0", "there is no board 0: the set has 3 boards"},
+      {three_boards, "-d 1 -d 1 -d 1 -d 1", "there is no board 1: the set has no boards"},
+      {three_boards, "-d 1 -d 1 -e 2 irq=5", "there is no board 2: the set has 1 board"},
+      {three_boards, "-e 3 irq=10 -e 1 irq=3",
+       "m1 b1 | at8 32 3 300 d0000 | one 16 7 310 d8000 | eisa 64 10 0 100000"},
+      {three_boards, "-e 2 size=32", "size 32: its type offers one size (it stays 16)"},
+      {three_boards, "-e 1 size=16 ioa=80",
+       "m1 b1 | at8 16 5 80 d0000 | one 16 7 310 d8000 | eisa 64 0 0 100000"},
+      {three_boards, "-e 1 dpa=d4000", "memory address d4000 is not on a 32 Kbyte boundary"},
+      {three_boards, "-e 1 size=16 dpa=d4000",
+       "m1 b1 | at8 16 5 300 d4000 | one 16 7 310 d8000 | eisa 64 0 0 100000"},
+      {three_boards, "-e 2 dpa=100000",
+       "memory address 100000 is not below 1 Mbyte: type one has no extended memory"},
+      {three_boards, "-e 3 ioa=300",
+       "I/O address 300: an EISA board's I/O address is not changed (it stays 0)"},
+      {three_boards, "-e 1 irq=4", "irq 4 is not offered by type at8 (3, 5, 7)"},
+      {polled_at8, "-e 1 irq=5", "irq 5: irqs are changed in interrupt mode only (it stays 0)"},
+      {polled_mc, "-e 1 dpa=d0000",
+       "there are no parameters to modify: the set is polled on the mc bus"},
+      // Switching to interrupt asks the irqs a later -e gives, before any board is added.
+      {polled_at8, "-M interrupt -e 1 irq=7", "m1 b1 | at8 16 7 80 c8000"},
+      {polled_at8, "-M interrupt -a one dpa=d4000 irq=5 -e 1 irq=5",
+       "switching to interrupt asks board 1's irq: irq= is needed: type at8 offers 3, 5, 7; give "
+       "it with -e 1 irq=N after -M"},
+      {polled_at8, "-M polling", "m2 b1 | at8 16 0 80 c8000"},
+      {three_boards, "-M polling -e 1 ioa=80",
+       "m2 b1 | at8 32 5 80 d0000 | one 16 7 310 d8000 | eisa 64 0 0 100000"},
+      // Quitting needs the interrupt rules kept.
+      {three_boards, "-e 3 irq=5",
+       "board 3's irq 5 is also board 1's: EISA and ISA boards cannot share an irq"},
+      {three_boards, "-e 3 irq=10 -e 2 irq=5",
+       "board 2's irq 5 is also board 1's: irqs must be all the same or all different"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(apply(c.par, c.call), c.result) << c.call;
+}
+
+TEST(ApplyScript, RefusalIsOneLineOfAtMost511Characters) {
+  const std::string name(700, 'T');
+  const std::string why = apply(three_boards, ("-a " + name).c_str());
+  EXPECT_EQ(why, ("type " + name + " is not in the catalog").substr(0, MAX_WHY));
+}
+
+}  // namespace
