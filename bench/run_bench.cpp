@@ -49,7 +49,7 @@ fs::path stage() {
 
 void whole_run(benchmark::State& state) {
   const std::string prog = (stage() / "buildc").string();
-  for (auto _ : state) benchmark::DoNotOptimize(run(prog.c_str()));
+  for (auto _ : state) benchmark::DoNotOptimize(run(beside_program(prog.c_str()), {}));
 }
 
 void whole_run_replacing(benchmark::State& state) {
@@ -61,7 +61,7 @@ void whole_run_replacing(benchmark::State& state) {
       std::ofstream(dir / package_files[i].name, std::ios::app) << "# older\n";
     }
     state.ResumeTiming();
-    benchmark::DoNotOptimize(run(prog.c_str()));
+    benchmark::DoNotOptimize(run(beside_program(prog.c_str()), {}));
   }
 }
 

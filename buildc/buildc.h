@@ -28,7 +28,18 @@ void write_dtes(out_file& f, const catalog& cat, const params_rec& ps, const por
 // "Node": the package node, then three per port; a DCE line's tty minor lies eight above.
 void write_node(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 
-// Loads "cfg" and "par" from the directory of `prog` and writes the driver package
-// beside them. Returns the exit status: 1 when the catalog, the parameters or a path
+// What the command line asks of a run.
+struct run_options {
+  bool force = false;             // -f: accepted, changes nothing yet
+  bool dry_run = false;           // -n: write nothing, name each file that would change
+  const char* out_dir = nullptr;  // -o DIR: write the files there, not in the package
+};
+
+// Loads "cfg" and "par" from the package directory and writes the driver package there (or
+// as `options` say). Returns the exit status: 1 when the catalog, the parameters or a path
 // cannot be had, 0 otherwise (also when a file could not be written: that is reported).
-int run(const char* prog);
+int run(const program_files& at, const run_options& options);
+
+// The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version. Returns
+// the exit status of the whole program.
+int buildc_main(const char* prog, int argc, char** argv);

@@ -31,10 +31,3 @@ static_assert(package_files[PKG_INIT].write == write_init &&
                   package_files[PKG_DCES].write == write_dces &&
                   package_files[PKG_FILES].name == nullptr,
               "package_row names the rows of package_files");
-
-status write_package_file(const char* prog, const package_file& file, const char* path,
-                          const catalog& cat, const params_rec& ps, const port_state& ports) {
-  out_file text;
-  file.write(text, cat, ps, ports);
-  return replace_file(prog, file.func, path, text.text(), file.flags);
-}

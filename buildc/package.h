@@ -29,8 +29,3 @@ struct package_file {
 enum package_row { PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_DCES, PKG_DTES, PKG_NODE, PKG_FILES };
 
 extern const std::array<package_file, PKG_FILES + 1> package_files;
-
-// Replaces the file of `file` at `path` by what its writer prints, with replace_file and
-// its flags; a failure is reported as `file.func` of `prog`.
-status write_package_file(const char* prog, const package_file& file, const char* path,
-                          const catalog& cat, const params_rec& ps, const port_state& ports);

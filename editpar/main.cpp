@@ -1,4 +1,4 @@
-// editpar: creates or edits the board parameters "par" beside the program.
+// editpar: creates or edits the board parameters "par" of the package directory.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,34 +8,39 @@
 #include <cstring>
 #include <string>
 
+#include "buildc/package.h"
+#include "libcfg/command_line.h"
 #include "libcfg/editor.h"
 
 namespace {
 
 constexpr char usage[] =
-    "usage: editpar [at|mc]   create or edit \"par\" interactively\n"
-    "       editpar -l        list the catalog and the parameters\n"
-    "       editpar -c        check the parameters against the catalog\n"
-    "       editpar -m        draw a map of the boards' irqs, I/O ranges and memory\n"
-    "       editpar -h        print this text\n"
+    "usage: editpar [-C DIR] [-f] [at|mc]   create or edit \"par\" interactively\n"
+    "       editpar [-C DIR] -l   list the catalog and the parameters\n"
+    "       editpar [-C DIR] -c   check the parameters against the catalog\n"
+    "       editpar [-C DIR] -m   draw a map of the boards' irqs, I/O ranges and memory\n"
+    "       editpar -h | --help | --version\n"
     "change \"par\" from a script, one or more changes in one call:\n"
-    "       editpar -a TYPE [key=VALUE ...]   add a board of type TYPE\n"
-    "       editpar -d N                      delete board N (from 1)\n"
-    "       editpar -e N key=VALUE ...        change values of board N\n"
-    "       editpar -M interrupt|polling      set the driver mode\n"
-    "       keys: size=, irq= (decimal), ioa=, dpa= (hexadecimal), bus=at|mc (new par)\n";
+    "       editpar [-C DIR] -a TYPE [key=VALUE ...]   add a board of type TYPE\n"
+    "       editpar [-C DIR] -d N                      delete board N (from 1)\n"
+    "       editpar [-C DIR] -e N key=VALUE ...        change values of board N\n"
+    "       editpar [-C DIR] -M interrupt|polling      set the driver mode\n"
+    "       keys: size=, irq= (decimal), ioa=, dpa= (hexadecimal), bus=at|mc (new par)\n"
+    "  -C DIR  read and write the files in DIR, not beside the program\n"
+    "  -f      edit even a par read with warnings\n";
 
-// What a call asks for, by its first argument.
-enum class command { edit, help, list, check, map, script, bad_option };
+// What a call asks for, by its first word after [-C DIR].
+enum class command { edit, help, version, list, check, map, script, bad_option };
 
 struct command_row {
   const char* option;
   command cmd;
 };
 constexpr command_row commands[] = {
-    {"-h", command::help},   {"-l", command::list},   {"-c", command::check},
-    {"-m", command::map},    {"-a", command::script}, {"-d", command::script},
-    {"-e", command::script}, {"-M", command::script}, {nullptr, command::edit},
+    {"-h", command::help},   {"--help", command::help}, {"--version", command::version},
+    {"-l", command::list},   {"-c", command::check},    {"-m", command::map},
+    {"-a", command::script}, {"-d", command::script},   {"-e", command::script},
+    {"-M", command::script}, {"-f", command::edit},     {nullptr, command::edit},
 };
 
 command command_of(const char* first) {
@@ -56,10 +61,8 @@ enum class run_end {
   output_lost,  // standard output could not be written
 };
 
-// Every exit status of editpar. A check, a map or a script whose files cannot be read ends
-// as a call not understood does, so that a script tells them from findings and refusals.
+// Every exit status of editpar, the same in every mode.
 int exit_status(command cmd, run_end end) {
-  const bool reads_for_script = cmd == command::check || cmd == command::map;
   switch (end) {
     case run_end::done:
       return 0;
@@ -67,7 +70,6 @@ int exit_status(command cmd, run_end end) {
     case run_end::refused:
       return 1;
     case run_end::load_failed:
-      return reads_for_script || cmd == command::script ? 2 : 1;
     case run_end::bad_call:
       return 2;
     case run_end::locked_out:
@@ -86,28 +88,32 @@ struct loaded {
   std::size_t warnings = 0;  // of both readers
 };
 
-// Reads "cfg" and prints its warnings, as its reader met them.
-bool read_cfg(const char* prog, loaded& run) {
+// Reads "cfg" and prints its warnings, as its reader met them; after a failure, where the
+// catalog was looked for.
+bool read_cfg(const program_files& at, loaded& run) {
   warning_list warnings;
-  const status read = load_config(prog, "cfg", run.cat, warnings);
+  const status read = load_config(at, "cfg", run.cat, warnings);
   print_warnings(warnings);
   run.warnings += warnings.size();
+  if (read != status::ok) tell_where_cfg_is(at);
   return read == status::ok;
 }
 
-// Reads "par" and prints its warnings, as its reader met them.
-bool read_par(const char* prog, loaded& run) {
+// Reads "par" and prints its warnings, as its reader met them. `hint`: a missing "par"
+// is followed by how to make one.
+bool read_par(const program_files& at, loaded& run, bool hint = false) {
   warning_list warnings;
-  const status read = load_params(prog, run.cat, run.set, warnings);
+  const status read = load_params(at, run.cat, run.set, warnings);
   print_warnings(warnings);
   run.par_warnings = warnings.size();
   run.warnings += warnings.size();
+  if (hint && read == status::missing) tell_par_missing(at);
   return read == status::ok;
 }
 
 // Whether "par" is absent: only then is a fresh set started. Asked without opening it.
-bool par_missing(const char* prog) {
-  const path_ptr path(make_path(prog, "par"));
+bool par_missing(const program_files& at) {
+  const path_ptr path(make_path(at, "par"));
   if (!path) return false;  // load_params meets the same failure and ends the run
   struct stat st {};
   return ::stat(path.get(), &st) != 0 && errno == ENOENT;
@@ -124,59 +130,81 @@ struct dir_lock {
   }
 };
 
-// Takes the lock of the directory of the program's files for the rest of the run, so that
-// two editors never undo each other's changes. False when another editor holds it.
-bool lock_files(const char* prog, dir_lock& lock) {
-  const char* slash = std::strrchr(prog, '/');
-  const std::string dir = slash == nullptr ? "." : slash == prog ? "/" : std::string(prog, slash);
+// Takes the lock of the package directory for the rest of the run, so that two editors
+// never undo each other's changes. False when another editor holds it.
+bool lock_files(const program_files& at, dir_lock& lock) {
+  const std::string dir = at.dir.empty()  ? "."
+                          : at.dir == "/" ? "/"
+                                          : at.dir.substr(0, at.dir.size() - 1);
   lock.fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (lock.fd >= 0 && flock(lock.fd, LOCK_EX | LOCK_NB) == 0) return true;
   if (lock.fd >= 0 && errno == EWOULDBLOCK) {
-    std::fprintf(stderr, "%s: par is being edited by another editpar\n", prog);
+    std::fprintf(stderr, "%s: par is being edited by another editpar\n", at.prog);
     return false;
   }
   // Without the lock the editor still works, as it did before there was one.
   const int error = errno;
-  std::fprintf(stderr, "%s: cannot lock %s: ", prog, dir.c_str());
+  std::fprintf(stderr, "%s: cannot lock %s: ", at.prog, dir.c_str());
   errno = error;
   std::perror("");
   return true;
 }
 
+// The paths the check names, and the old DCE list it reads. False when a path cannot be
+// formed (reported).
+bool old_state(const program_files& at, check_paths& paths, port_state& ports) {
+  if (!form_check_paths(at, package_files[PKG_DCES].name, paths)) return false;
+  ports = old_dces(at.prog, paths);
+  return true;
+}
+
 // Saves the set as quitting the menus does, then warns of what the check finds in it.
-run_end save(const char* prog, loaded& run) {
-  if (save_params(prog, run.cat, run.set) != status::ok) return run_end::refused;
-  warn_after_saving(prog, run.cat, run.set);
+run_end save(const program_files& at, loaded& run) {
+  if (save_params(at, run.cat, run.set) != status::ok) return run_end::refused;
+  check_paths paths;
+  port_state ports{};
+  if (old_state(at, paths, ports)) warn_after_saving(at.prog, paths, run.cat, run.set, ports);
   return run_end::done;
 }
 
+// -c and -m over what has been read.
+run_end check_or_map(command cmd, const program_files& at, const loaded& run) {
+  check_paths paths;
+  port_state ports{};
+  if (!old_state(at, paths, ports)) return cmd == command::map ? run_end::done : run_end::findings;
+  if (cmd == command::map) {
+    draw_map(paths, run.cat, run.set, ports, stdout);
+    return run_end::done;
+  }
+  const int found =
+      check_set(paths, run.cat, run.set, ports, static_cast<int>(run.warnings), stdout);
+  return found == 0 ? run_end::done : run_end::findings;
+}
+
 // -l, -c, -m: "par" is only read.
-run_end read_only(command cmd, const char* prog) {
+run_end read_only(command cmd, const program_files& at) {
   loaded run;
-  if (!read_cfg(prog, run)) return run_end::load_failed;
+  if (!read_cfg(at, run)) return run_end::load_failed;
   if (cmd == command::list) {
-    if (!par_missing(prog) && !read_par(prog, run)) return run_end::load_failed;
+    if (!par_missing(at) && !read_par(at, run)) return run_end::load_failed;
     print_config(run.cat);
     print_params(run.cat, run.set.params);
     return run_end::done;
   }
-  if (!read_par(prog, run)) return run_end::load_failed;
-  if (cmd == command::map) {
-    draw_map(prog, run.cat, run.set, stdout);
-    return run_end::done;
-  }
-  const int found = check_set(prog, run.cat, run.set, static_cast<int>(run.warnings), stdout);
-  return found == 0 ? run_end::done : run_end::findings;
+  if (!read_par(at, run, true)) return run_end::load_failed;
+  return check_or_map(cmd, at, run);
 }
 
-run_end edit(const char* prog, int argc, char** argv) {
+// The dialogue; `bus_word` names the bus of a fresh set, or is null.
+run_end edit(const program_files& at, const char* bus_word) {
   dir_lock lock;
-  if (!lock_files(prog, lock)) return run_end::locked_out;
+  if (!lock_files(at, lock)) return run_end::locked_out;
   loaded run;
-  if (!read_cfg(prog, run)) return run_end::load_failed;
-  if (par_missing(prog)) {
-    run.set = init_params(argc, argv);
-  } else if (!read_par(prog, run)) {
+  if (!read_cfg(at, run)) return run_end::load_failed;
+  if (par_missing(at)) {
+    char* bus_args[] = {const_cast<char*>(at.prog), const_cast<char*>(bus_word), nullptr};
+    run.set = init_params(bus_word != nullptr ? 2 : 1, bus_args);
+  } else if (!read_par(at, run)) {
     return run_end::load_failed;
   }
   try {
@@ -185,57 +213,98 @@ run_end edit(const char* prog, int argc, char** argv) {
     edit_params(ed);
   } catch (const end_of_input&) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: end of input: par not written\n", prog);
+    std::fprintf(stderr, "%s: end of input: par not written\n", at.prog);
     return run_end::refused;
   }
-  return save(prog, run);
+  return save(at, run);
 }
 
 // Changes from the command line: all of them or none, saved as quitting the menus saves.
-run_end script_call(const char* prog, int argc, char** argv) {
+run_end script_call(const program_files& at, int argc, char** argv) {
   script s;
   std::string why;
   if (!parse_script(argc, argv, s, why)) {
-    std::fprintf(stderr, "%s: %s\n", prog, why.c_str());
+    std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
     std::fputs(usage, stderr);
     return run_end::bad_call;
   }
   dir_lock lock;
-  if (!lock_files(prog, lock)) return run_end::locked_out;
+  if (!lock_files(at, lock)) return run_end::locked_out;
   loaded run;
-  if (!read_cfg(prog, run)) return run_end::load_failed;
-  const bool fresh = par_missing(prog) && s.changes[0].op == 'a';
+  if (!read_cfg(at, run)) return run_end::load_failed;
+  const bool fresh = par_missing(at) && s.changes[0].op == 'a';
   if (fresh) {
     run.set = start_script_set(s);
-  } else if (!read_par(prog, run)) {
+  } else if (!read_par(at, run)) {
     return run_end::load_failed;
   } else if (run.par_warnings != 0) {
-    std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n", prog);
+    std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n",
+                 at.prog);
     return run_end::refused;
   }
   editor ed(run.cat, run.set, stdin, stdout);
   if (run.set.params.mode == 0) set_mode_unasked(ed);
   if (!apply_script(ed, s, fresh, why)) {
-    std::fprintf(stderr, "%s: %s\n", prog, why.c_str());
+    std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
     return run_end::refused;
   }
-  return save(prog, run);
+  return save(at, run);
 }
 
-run_end run_command(command cmd, const char* prog, int argc, char** argv) {
+// The words of the dialogue: [-f] [WORD], WORD naming the bus by its first letter.
+// Null when they are all right; else the usage error's status is in `refused`.
+bool dialogue_words(const char* prog, const std::vector<char*>& words, const char*& bus_word,
+                    int& refused) {
+  std::size_t i = !words.empty() && std::strcmp(words[0], "-f") == 0 ? 1 : 0;
+  bus_word = nullptr;
+  if (i < words.size() && words[i][0] != '-') {
+    bus_word = words[i++];
+    if (bus_of_word(bus_word) == 0) {
+      std::fprintf(stderr, "%s: unknown bus %s: use at or mc\n", prog, bus_word);
+      std::fputs(usage, stderr);
+      refused = 2;
+      return false;
+    }
+  }
+  if (i < words.size()) {
+    refused = unexpected_argument(prog, words[i], usage);
+    return false;
+  }
+  return true;
+}
+
+// The words a mode other than the dialogue and the script calls takes: none after the first.
+bool takes_no_more(command cmd) {
+  return cmd != command::edit && cmd != command::script && cmd != command::bad_option;
+}
+
+run_end run_command(command cmd, const command_words& cl) {
+  const char* prog = cl.at.prog;
+  if (takes_no_more(cmd) && cl.words.size() > 1) {
+    unexpected_argument(prog, cl.words[1], usage);
+    return run_end::bad_call;
+  }
   switch (cmd) {
     case command::help:
-      std::fputs(usage, stdout);
+    case command::version:
+      run_common_mode(common_mode_of(cl.words[0]), "editpar", usage);
       return run_end::done;
     case command::bad_option:
-      std::fputs(usage, stderr);
+      unknown_option(prog, cl.words[0], usage);
       return run_end::bad_call;
-    case command::script:
-      return script_call(prog, argc, argv);
-    case command::edit:
-      return edit(prog, argc, argv);
+    case command::script: {
+      std::vector<char*> args{const_cast<char*>(prog)};
+      args.insert(args.end(), cl.words.begin(), cl.words.end());
+      return script_call(cl.at, static_cast<int>(args.size()), args.data());
+    }
+    case command::edit: {
+      const char* bus_word = nullptr;
+      int refused = 0;
+      if (!dialogue_words(prog, cl.words, bus_word, refused)) return run_end::bad_call;
+      return edit(cl.at, bus_word);
+    }
     default:
-      return read_only(cmd, prog);
+      return read_only(cmd, cl.at);
   }
 }
 
@@ -243,7 +312,11 @@ run_end run_command(command cmd, const char* prog, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   const char* prog = start_program(argc, argv);
-  const command cmd = command_of(argc > 1 ? argv[1] : "");
-  const run_end end = run_command(cmd, prog, argc, argv);
+  command_words cl;
+  if (!read_command_words(prog, argc, argv, usage, cl)) {
+    return finish_program(prog, 2, 1);
+  }
+  const command cmd = command_of(cl.words.empty() ? "" : cl.words[0]);
+  const run_end end = run_command(cmd, cl);
   return finish_program(prog, exit_status(cmd, end), exit_status(cmd, run_end::output_lost));
 }

@@ -3,6 +3,7 @@
 // the same set at the lines the writer reported.
 #include <cstring>
 
+#include "buildc/package.h"
 #include "fuzz/fuzz_files.h"
 #include "libcfg/map.h"
 
@@ -94,7 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   print_warnings(warnings);
   print_params(cat, set.params);
   check_findings(cat, set);
-  draw_map("/nonexistent/prog", cat, set, stdout);  // no "dces" there: standard output is /dev/null
+  check_paths paths;
+  if (!form_check_paths(beside_program("/nonexistent/prog"), package_files[PKG_DCES].name, paths))
+    __builtin_trap();
+  draw_map(paths, cat, set, port_state{}, stdout);  // standard output is /dev/null
   check_round_trip(cat, set);
   return 0;
 }

@@ -46,8 +46,10 @@ void check_outputs() {
   catalog cat{};
   board_set set{};
   warning_list warnings;
-  if (load_config(fuzz_prog().c_str(), "cfg", cat, warnings) != status::ok) __builtin_trap();
-  if (load_params(fuzz_prog().c_str(), cat, set, warnings) != status::ok) __builtin_trap();
+  if (load_config(beside_program(fuzz_prog().c_str()), "cfg", cat, warnings) != status::ok)
+    __builtin_trap();
+  if (load_params(beside_program(fuzz_prog().c_str()), cat, set, warnings) != status::ok)
+    __builtin_trap();
   const std::array<int, PKG_FILES> want = lines_wanted(cat, set.params);
   for (int row : {PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_NODE}) {
     if (lines_of(row) != want[row]) __builtin_trap();
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
   write_file("cfg", cfg.data(), cfg.size());
   write_file("par", par.data(), par.size());
-  if (run(fuzz_prog().c_str()) != 0) __builtin_trap();
+  if (run(beside_program(fuzz_prog().c_str()), {}) != 0) __builtin_trap();
   check_outputs();
   return 0;
 }

@@ -256,10 +256,10 @@ std::vector<finding> all_findings(const catalog& cat, const board_set& set,
   return all;
 }
 
-bool form_check_paths(const char* prog, check_paths& paths) {
-  paths.cfg.reset(make_path(prog, "cfg"));
-  if (paths.cfg) paths.par.reset(make_path(prog, "par"));
-  if (paths.par) paths.dces.reset(make_path(prog, "dces"));
+bool form_check_paths(const program_files& at, const char* dces, check_paths& paths) {
+  paths.cfg.reset(make_path(at, "cfg"));
+  if (paths.cfg) paths.par.reset(make_path(at, "par"));
+  if (paths.par) paths.dces.reset(make_path(at, dces));
   return paths.dces != nullptr;
 }
 
@@ -280,19 +280,15 @@ void print_finding(std::FILE* out, const char* prefix, const check_paths& paths,
   std::fwrite(line.data(), 1, line.size(), out);
 }
 
-int check_set(const char* prog, const catalog& cat, const board_set& set, int warnings,
-              std::FILE* out) {
-  check_paths paths;
-  if (!form_check_paths(prog, paths)) return 1;
-  const std::vector<finding> all = all_findings(cat, set, old_dces(prog, paths));
+int check_set(const check_paths& paths, const catalog& cat, const board_set& set,
+              const port_state& ports, int warnings, std::FILE* out) {
+  const std::vector<finding> all = all_findings(cat, set, ports);
   for (const finding& f : all) print_finding(out, "", paths, f);
   return static_cast<int>(all.size()) + warnings;
 }
 
-void warn_after_saving(const char* prog, const catalog& cat, const board_set& set) {
-  check_paths paths;
-  if (!form_check_paths(prog, paths)) return;
-  const port_state ports = old_dces(prog, paths);
+void warn_after_saving(const char* prog, const check_paths& paths, const catalog& cat,
+                       const board_set& set, const port_state& ports) {
   const std::string prefix = fmt::format("{}: warning: ", prog);
   std::fflush(stdout);
   for (const finding& f : parameter_findings(cat, set, ports)) {

@@ -244,9 +244,10 @@ bool read_config(std::FILE* in, catalog& cat, warning_list& warnings) {
   return read_keyword_file(in, cfg_grammar, st, warnings, cat.lines.first_cr);
 }
 
-status load_config(const char* prog, const char* name, catalog& cat, warning_list& warnings) {
+status load_config(const program_files& at, const char* name, catalog& cat,
+                   warning_list& warnings) {
   const auto read = [&](std::FILE* f) { return read_config(f, cat, warnings); };
-  return load_beside(prog, name, "load_config", read);
+  return load_beside(at, name, "load_config", read);
 }
 
 std::array<tag_entry, TYPE_ROWS> type_tags(const catalog& cat) {

@@ -191,11 +191,10 @@ void draw_legend(std::string& text, const check_paths& paths, const map_layout& 
 
 }  // namespace
 
-void draw_map(const char* prog, const catalog& cat, const board_set& set, std::FILE* out) {
-  check_paths paths;
-  if (!form_check_paths(prog, paths)) return;
+void draw_map(const check_paths& paths, const catalog& cat, const board_set& set,
+              const port_state& ports, std::FILE* out) {
   const params_rec& params = set.params;
-  const map_layout map = lay_out_map(params, all_findings(cat, set, old_dces(prog, paths)));
+  const map_layout map = lay_out_map(params, all_findings(cat, set, ports));
   std::string text = fmt::format("{}: {}, {}, {} board{}\n\n", paths.par.get(), mode_words(params),
                                  bus_words(params), params.nboards, params.nboards == 1 ? "" : "s");
   draw_irqs(text, params, map);

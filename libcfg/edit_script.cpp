@@ -174,6 +174,11 @@ bool type_offered(editor& ed, const script_change& c, int t, std::string& why) {
     names += (i > 0 ? ", " : "") + std::string(ed.cat.config.types[types[i]].name);
   }
   if (found) return true;
+  const int bus = ed.set.params.bus;
+  if (bus != 0 && !type_on_bus(&ed.cat.config.types[t], bus)) {
+    return refuse(why, "type {} is not offered on this par's {} bus ({})", c.type,
+                  bus == BUS_AT ? "AT" : "MC", offered > 0 ? names : "no type is");
+  }
   return refuse(why, "type {} is not offered for board {} ({})", c.type, ed.set.params.nboards + 1,
                 offered > 0 ? names : "no type is");
 }

@@ -132,7 +132,7 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
       // A new set: its bus from bus=, its mode the interrupt mode the menus would ask.
       {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5", "m1 b1 | at8 16 5 300 d0000"},
       {nullptr, "-a at8 bus=mc ioa=300 size=16 dpa=d0000 irq=5",
-       "type at8 is not offered for board 1 (mc8)"},
+       "type at8 is not offered on this par's MC bus (mc8)"},
       {nullptr, "-a mc8 ioa=1000 size=32 dpa=d0000 irq=3", "m1 b2 | mc8 16 3 1000 d0000"},
       {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5 -a one bus=at dpa=d4000 irq=5",
        "bus= starts a new par only: this one's bus is at"},

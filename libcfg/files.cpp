@@ -5,24 +5,46 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include <fmt/format.h>
 
 #include "libcfg/libcfg.h"
 
-char* make_path(const char* prog, const char* name) {
+program_files beside_program(const char* prog) {
   const char* slash = std::strrchr(prog, '/');
   const std::size_t dir_len = slash ? static_cast<std::size_t>(slash - prog) + 1 : 0;
+  return {prog, std::string(prog, dir_len)};
+}
+
+program_files in_directory(const char* prog, const char* dir) {
+  std::string d = dir;
+  if (d.empty() || d.back() != '/') d += '/';
+  return {prog, d};
+}
+
+std::string where_files_are(const program_files& at) {
+  const std::string dir = at.dir.empty() ? "." : at.dir;
+  char* real = ::realpath(dir.c_str(), nullptr);
+  std::string shown = real != nullptr ? real : dir;
+  std::free(real);
+  if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+  return shown;
+}
+
+char* make_path(const program_files& at, const char* name) {
+  const std::size_t dir_len = at.dir.size();
   const std::size_t name_len = std::strlen(name);
   char* path = static_cast<char*>(path_alloc(dir_len + name_len + 1));
   if (path == nullptr) {
     // Told without formatting, which would need memory of its own.
-    std::fputs(prog, stderr);
+    std::fputs(at.prog, stderr);
     std::fputs(": make_path: malloc() : no memory\n", stderr);
     return nullptr;
   }
-  std::memcpy(path, prog, dir_len);
+  std::memcpy(path, at.dir.data(), dir_len);
   std::memcpy(path + dir_len, name, name_len + 1);
   return path;
 }
@@ -73,9 +95,10 @@ file_ptr open_input(const char* prog, const char* func, const char* path) {
   return open_reported(prog, func, path, missing);
 }
 
-status load_beside(const char* prog, const char* name, const char* func,
+status load_beside(const program_files& at, const char* name, const char* func,
                    const std::function<bool(std::FILE*)>& read) {
-  const path_ptr path(make_path(prog, name));
+  const char* prog = at.prog;
+  const path_ptr path(make_path(at, name));
   if (path == nullptr) return status::failed;
   bool missing = false;
   const file_ptr f = open_reported(prog, func, path.get(), missing);

@@ -54,7 +54,8 @@ TEST(LoadBeside, StatusAndReportForEachKindOfFile) {
       return got && !c.read_fails;
     };
     testing::internal::CaptureStderr();
-    EXPECT_EQ(load_beside(prog.c_str(), c.name, "load_x", read), c.result) << c.name;
+    EXPECT_EQ(load_beside(beside_program(prog.c_str()), c.name, "load_x", read), c.result)
+        << c.name;
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, c.report.empty() ? "" : prog + ": load_x: " + c.report) << c.name;
     EXPECT_EQ(reads, c.result == status::ok || c.report.starts_with("read") ? 1 : 0) << c.name;

@@ -244,12 +244,25 @@ bool ends_in_cr(const char* word);
 void warn(warning_list& warnings, check_file file, int line, const char* prefix,
           const char* problem, const char* word);
 
-// Paths and files beside the program.
+// Paths and files of the package directory.
 
-// The directory of `prog` (up to and including its last '/') followed by `name`,
-// allocated with path_alloc; the caller frees it. Null after writing
-// "<prog>: make_path: malloc() : no memory" to standard error.
-char* make_path(const char* prog, const char* name);
+// Where a program reads and writes its files, and the name it gives in its messages.
+struct program_files {
+  const char* prog;  // the invocation path: the name in every message
+  std::string dir;   // the package directory, ending in '/', or "" for the current one
+};
+// The files beside the program: the directory of `prog`, up to and including its last '/'
+// (none for a bare name, which means the current directory).
+program_files beside_program(const char* prog);
+// The files in `dir` (-C DIR): paths are "DIR/name".
+program_files in_directory(const char* prog, const char* dir);
+// The package directory as realpath(3) gives it, without a trailing '/'; as formed when it
+// cannot be resolved. For the messages that tell the user where a program looked.
+std::string where_files_are(const program_files& at);
+
+// at.dir followed by `name`, allocated with path_alloc; the caller frees it. Null after
+// writing "<prog>: make_path: malloc() : no memory" to standard error.
+char* make_path(const program_files& at, const char* name);
 // The allocator behind make_path: malloc, in a file of its own so that a test can link in
 // one that fails.
 void* path_alloc(std::size_t size);
@@ -284,12 +297,16 @@ enum class input_fault { none, cannot_open, not_regular };
 // cannot be opened (`fault` cannot_open, errno set) or is neither a regular file nor a
 // directory (`fault` not_regular).
 file_ptr open_unwaited(const char* path, input_fault& fault);
-// Reads the file `name` beside `prog` with `read`, which returns false when a read fails
-// (with errno set). After reporting, as `func` of `prog`, a path that cannot be formed, a
-// file open_input refuses, or a failed read ("read(<path>)"): status::missing for a file
-// that does not exist, status::failed for the rest.
-status load_beside(const char* prog, const char* name, const char* func,
+// Reads the file `name` of the package directory with `read`, which returns false when a
+// read fails (with errno set). After reporting, as `func` of at.prog, a path that cannot be
+// formed, a file open_input refuses, or a failed read ("read(<path>)"): status::missing for
+// a file that does not exist, status::failed for the rest.
+status load_beside(const program_files& at, const char* name, const char* func,
                    const std::function<bool(std::FILE*)>& read);
+
+// Whether the file at `path` (the file a symbolic link names) is a regular file that holds
+// exactly `text`, as replace_file would find it and leave it untouched.
+bool file_holds(const char* path, std::string_view text);
 
 // Files written whole. How replace_file keeps a file:
 enum replace_flag : unsigned {
@@ -333,9 +350,9 @@ inline int ports_of(const btype_rec& type) {
 // cannot use are added to `warnings` in the order of the lines. An empty stream gives a
 // catalog without types. False (errno set) when a read failed.
 bool read_config(std::FILE* in, catalog& cat, warning_list& warnings);
-// Reads the catalog `name` ("cfg") beside `prog` with read_config. A failure has been
-// reported (load_beside); the warnings are not printed.
-status load_config(const char* prog, const char* name, catalog& cat, warning_list& warnings);
+// Reads the catalog `name` ("cfg") of the package directory with read_config. A failure
+// has been reported (load_beside); the warnings are not printed.
+status load_config(const program_files& at, const char* name, catalog& cat, warning_list& warnings);
 // The type-name table of `cat`: row i is { types[i].name, i }, and an end row follows the
 // last type. Its names point into `cat`, which must outlive it.
 std::array<tag_entry, TYPE_ROWS> type_tags(const catalog& cat);
@@ -351,16 +368,17 @@ void print_config(const catalog& cat);
 // The warnings are added to `warnings` in the order of the lines. False (errno set) when a
 // read failed.
 bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings);
-// Reads "par" beside `prog` with read_params. A failure has been reported (load_beside);
-// the warnings are not printed.
-status load_params(const char* prog, const catalog& cat, board_set& set, warning_list& warnings);
+// Reads "par" of the package directory with read_params. A failure has been reported
+// (load_beside); the warnings are not printed.
+status load_params(const program_files& at, const catalog& cat, board_set& set,
+                   warning_list& warnings);
 // Writes `set` to `f` in the format read_params reads back to the same set (an unset mode
 // gets no mode line). Returns where each value stands in what it wrote.
 // REQUIRES: every board's type is a type of `cat`.
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
-// Writes set.params to "par" beside `prog` with replace_file, keeping the previous "par"
+// Writes set.params to "par" of the package directory with replace_file, keeping the previous "par"
 // as "par.old"; set.lines then tells where each value stands in the file as written.
-status save_params(const char* prog, const catalog& cat, board_set& set);
+status save_params(const program_files& at, const catalog& cat, board_set& set);
 // Lists the set on standard output, each board with its type's class label.
 void print_params(const catalog& cat, const params_rec& set);
 // Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",
@@ -456,10 +474,11 @@ struct check_paths {
   path_ptr cfg, par, dces;
 };
 
-// The paths of "cfg", "par" and "dces" beside `prog`; false after make_path reported a failure.
-bool form_check_paths(const char* prog, check_paths& paths);
-// The old "dces" at paths.dces, read with load_dces as buildc reads it; after a failure
-// (reported) no port is a DCE line.
+// The paths of "cfg", "par" and the old DCE list `dces` (its name in the package table)
+// in the package directory; false after make_path reported a failure.
+bool form_check_paths(const program_files& at, const char* dces, check_paths& paths);
+// The old DCE list at paths.dces, read with load_dces as buildc reads it; after a failure
+// (reported as `prog`'s) no port is a DCE line.
 port_state old_dces(const char* prog, const check_paths& paths);
 // What the readers could not use and the check can point at: a board dropped for an
 // unknown type, the first line of each file whose last word ends in a carriage return.
@@ -480,15 +499,16 @@ std::vector<finding> all_findings(const catalog& cat, const board_set& set,
 void print_finding(std::FILE* out, const char* prefix, const check_paths& paths, const finding& f);
 // That line without its newline.
 std::string finding_line(const char* prefix, const check_paths& paths, const finding& f);
-// The check `editpar -c`: reads "dces" beside `prog` (silently, as buildc does), writes
-// all_findings to `out`, and returns their number plus `warnings`, the number of the
-// readers' warnings.
-int check_set(const char* prog, const catalog& cat, const board_set& set, int warnings,
-              std::FILE* out);
+// The check `editpar -c`: writes all_findings to `out`, and returns their number plus
+// `warnings`, the number of the readers' warnings. `ports` is the old DCE list (old_dces).
+int check_set(const check_paths& paths, const catalog& cat, const board_set& set,
+              const port_state& ports, int warnings, std::FILE* out);
 // After "par" was saved: the parameter findings of the set as written (set.lines as
-// save_params left them), with "dces" beside `prog`, each on standard error after
+// save_params left them) with the old DCE list `ports`, each on standard error after
 // "<prog>: warning: ".
-void warn_after_saving(const char* prog, const catalog& cat, const board_set& set);
+void warn_after_saving(const char* prog, const check_paths& paths, const catalog& cat,
+                       const board_set& set, const port_state& ports);
 // The resource map `editpar -m`: irq lines, I/O ranges and memory windows of the boards,
-// each finding marked where it stands, on `out`. Reads "dces" beside `prog` like check_set.
-void draw_map(const char* prog, const catalog& cat, const board_set& set, std::FILE* out);
+// each finding (with the old DCE list `ports`) marked where it stands, on `out`.
+void draw_map(const check_paths& paths, const catalog& cat, const board_set& set,
+              const port_state& ports, std::FILE* out);

@@ -136,9 +136,10 @@ bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list
   return read_keyword_file(in, par_grammar, st, warnings, set.lines.first_cr);
 }
 
-status load_params(const char* prog, const catalog& cat, board_set& set, warning_list& warnings) {
+status load_params(const program_files& at, const catalog& cat, board_set& set,
+                   warning_list& warnings) {
   const auto read = [&](std::FILE* f) { return read_params(f, cat, set, warnings); };
-  return load_beside(prog, "par", "load_params", read);
+  return load_beside(at, "par", "load_params", read);
 }
 
 namespace {
@@ -193,8 +194,9 @@ par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set) 
   return lines;
 }
 
-status save_params(const char* prog, const catalog& cat, board_set& set) {
-  const path_ptr path(make_path(prog, "par"));
+status save_params(const program_files& at, const catalog& cat, board_set& set) {
+  const char* prog = at.prog;
+  const path_ptr path(make_path(at, "par"));
   if (path == nullptr) return status::failed;
   // The lines tell where the values stand in the file as written, also for a caller that
   // goes on after a failed write.

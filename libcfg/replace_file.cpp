@@ -288,6 +288,12 @@ bool write_new(const replace_job& job) {
 
 }  // namespace
 
+bool file_holds(const char* path, std::string_view text) {
+  const std::string file = file_behind(path);
+  struct stat st {};
+  return ::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && same_contents(file, st, text);
+}
+
 void report_call(const char* prog, const char* func, const char* call, const char* path) {
   report(prog, func, call, path);
 }

@@ -92,16 +92,29 @@ TEST(ReadDecimal, AgreesWithStrtol) {
   }
 }
 
-TEST(MakePath, JoinsProgramDirectoryAndName) {
-  // clang-format off
-  const char* const cases[][3] = {
-      {"dir/sub/prog", "cfg", "dir/sub/cfg"}, {"prog", "cfg", "cfg"}, {"/x/", "par", "/x/par"},
-      {"./buildc", "Node", "./Node"}};  // the allocation failure: buildc/run_test.cpp
-  // clang-format on
+// Paths beside the program (the directory of its invocation path) and in the directory of
+// -C DIR; the allocation failure is buildc/run_test.cpp's.
+TEST(MakePath, JoinsPackageDirectoryAndName) {
+  struct {
+    const char* prog;
+    const char* dir;  // -C DIR, or null
+    const char* name;
+    const char* path;
+  } const cases[] = {
+      {"dir/sub/prog", nullptr, "cfg", "dir/sub/cfg"},
+      {"prog", nullptr, "cfg", "cfg"},
+      {"/x/", nullptr, "par", "/x/par"},
+      {"./buildc", nullptr, "kdzspc.h", "./kdzspc.h"},
+      {"/usr/bin/buildc", "pkg", "cfg", "pkg/cfg"},
+      {"buildc", "/srv/pkg/", "par", "/srv/pkg/par"},
+      {"buildc", "/", "par", "/par"},
+  };
   for (const auto& c : cases) {
-    const path_ptr p(make_path(c[0], c[1]));
+    const program_files at = c.dir ? in_directory(c.prog, c.dir) : beside_program(c.prog);
+    const path_ptr p(make_path(at, c.name));
     ASSERT_NE(p, nullptr);
-    EXPECT_STREQ(p.get(), c[2]);
+    EXPECT_STREQ(p.get(), c.path) << c.prog;
+    EXPECT_STREQ(at.prog, c.prog);
   }
 }
 

@@ -28,6 +28,14 @@ std::string read_file(const fs::path& path, const std::string& absent) {
   return s.str();
 }
 
+std::string masked(std::string text, const fs::path& top) {
+  const std::string real = fs::canonical(top).string();
+  for (std::size_t at = 0; (at = text.find(real, at)) != std::string::npos; at += 3) {
+    text.replace(at, real.size(), "TOP");
+  }
+  return text;
+}
+
 bool regenerating() {
   const char* regen = std::getenv("KDZ_REGEN_GOLDEN");
   return regen != nullptr && std::string(regen) == "1";

@@ -23,6 +23,9 @@ bool regenerating();
 // exist); when regenerating, writes `actual` there instead (a file left out because it
 // would hold `absent` stays left out).
 void expect_file(const std::string& actual, const fs::path& path, const std::string& absent = "");
+// `text` with every mention of the directory `top` (as realpath gives it) written "TOP", so
+// that a message naming where a program looked reads the same in every scratch directory.
+std::string masked(std::string text, const fs::path& top);
 // The names of the case folders in `dir`, sorted.
 std::vector<std::string> case_names(const fs::path& dir);
 // The words of `text`, split at blanks and line ends.
