@@ -4,13 +4,14 @@
 # counted by valgrind's callgrind. Two runs: one where the six files already hold what
 # the run writes (buildc leaves them alone), and one where each holds something else
 # (buildc replaces every one of them, keeping Init.old and dces.old).
-# Usage: bash bench/callgrind.sh   (BUILD_DIR names the build directory; default build)
+# Usage: bash bench/callgrind.sh   (BUILD_DIR names the build directory; default build-bench,
+# an optimized build of its own: the test command builds build/ unoptimized)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 case_dir=tests/buildc/eight_boards_all_carried
 outputs=(kdzspc.h System Init dces dtes Node)
-build=${BUILD_DIR:-build}
-cmake -S . -B "$build" >/dev/null
+build=${BUILD_DIR:-build-bench}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target buildc -j"$(nproc)" >/dev/null
 
 work=$(mktemp -d)
