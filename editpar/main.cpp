@@ -178,6 +178,8 @@ run_end edit(const char* prog, int argc, char** argv) {
     run.set = init_params(argc, argv);
   } else if (!read_par(prog, run)) {
     return run_end::load_failed;
+  } else {
+    unset_empty_bus(run.set.params);
   }
   try {
     editor ed(run.cat, run.set, stdin, stdout);
@@ -212,6 +214,8 @@ run_end script_call(const char* prog, int argc, char** argv) {
   } else if (run.par_warnings != 0) {
     std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n", prog);
     return run_end::refused;
+  } else {
+    unset_empty_bus(run.set.params);
   }
   editor ed(run.cat, run.set, stdin, stdout);
   if (run.set.params.mode == 0) set_mode_unasked(ed);

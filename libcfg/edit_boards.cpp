@@ -23,12 +23,19 @@ void fill_mod_labels(editor& ed, const board_rec& b) {
   fill(MOD_IRQ, fmt::format_to_n(text[MOD_IRQ], MOD_LABEL - 1, "IRQ:              {:>2}", b.irq));
 }
 
-// Once a bus is set, only the classes of types on that bus are offered.
+// Once a bus is set, only the classes of types on that bus are offered; while it is unset
+// (again, after the last board went), every class the catalog flags.
 void flag_classes_on_bus(editor& ed) {
   const config_rec& config = ed.cat.config;
+  const int bus = ed.set.params.bus;
+  if (bus == 0) {
+    for (int i = 0; i < TYPE_ROWS; ++i) ed.class_menu[i].show = ed.cat.class_rows[i];
+    ed.nclasses = config.nclasses;
+    return;
+  }
   ed.nclasses = 0;
   for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
-    const bool offered = class_on_bus(&config.types[i], ed.set.params.bus);
+    const bool offered = class_on_bus(&config.types[i], bus);
     ed.class_menu[i].show = shown_if(offered);
     if (offered) ++ed.nclasses;
   }
@@ -92,7 +99,7 @@ void add_board(editor& ed) {
 }
 
 int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types) {
-  if (ed.set.params.bus != 0) flag_classes_on_bus(ed);
+  flag_classes_on_bus(ed);
   if (ed.nclasses != 1) return listed_rows(ed.class_menu.data(), types);
   for (int i = 0; i < ed.cat.config.ntypes && i < MAX_TYPES; ++i) {
     if (ed.class_menu[i].show != ROW_OFFERED) continue;
@@ -117,6 +124,11 @@ void flag_mod_rows(editor& ed, const btype_rec& type) {
 void remove_board(params_rec& set, int number) {
   for (int i = number; i < set.nboards; ++i) set.boards[i - 1] = set.boards[i];
   --set.nboards;
+  unset_empty_bus(set);
+}
+
+void unset_empty_bus(params_rec& set) {
+  if (set.nboards == 0) set.bus = 0;
 }
 
 void mod_board(editor& ed) {

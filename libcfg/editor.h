@@ -53,7 +53,7 @@ struct editor {
   std::array<menu_item, MOD_VALUES + 1> mod_menu;  // I/O address, memory address, size, irq
   char mod_labels[MOD_VALUES][MOD_LABEL];          // the value rows' labels with the board's values
   // One row per type, its label the type's class; once a bus is set, only the classes on
-  // that bus are offered, and `nclasses` counts them (the catalog's count until then).
+  // that bus are offered, and `nclasses` counts them (the catalog's count while it is unset).
   std::array<menu_item, TYPE_ROWS> class_menu;
   int nclasses;
 };
@@ -154,15 +154,21 @@ void get_mode(editor& ed);
 
 // The types a new board can have, as add_board offers them, in its menu's order: the one
 // it takes without asking when the catalog has a single class for the set, else those its
-// class menu lists. Flags the class menu for the set's bus first, as add_board does.
-// Returns their number.
+// class menu lists. Flags the class menu for the set's bus first, as add_board does; while
+// the bus is unset, the class menu and its count are the catalog's again. Returns their
+// number.
 int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types);
 // Whether mod_board finds nothing to modify: a polled set on the MC bus.
 bool nothing_to_modify(const params_rec& set);
 // Offers the rows of the modify menu that mod_board offers for a board of `type`.
 void flag_mod_rows(editor& ed, const btype_rec& type);
-// Removes board `number` (from 1); the boards after it move down.
+// Removes board `number` (from 1); the boards after it move down. Removing the last board
+// unsets the bus (unset_empty_bus).
 void remove_board(params_rec& set, int number);
+// Unsets the bus of a set without boards, so that the type of its first board chooses the
+// bus again. The editor does so with a set it reads and with one whose last board goes; a
+// fresh set keeps the bus its command line names.
+void unset_empty_bus(params_rec& set);
 // Offers the row that switches away from the current mode, when the catalog allows both
 // modes; hides both mode rows otherwise.
 void show_mode_rows(editor& ed);

@@ -355,7 +355,8 @@ bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list
 // the warnings are not printed.
 status load_params(const char* prog, const catalog& cat, board_set& set, warning_list& warnings);
 // Writes `set` to `f` in the format read_params reads back to the same set (an unset mode
-// gets no mode line). Returns where each value stands in what it wrote.
+// gets no mode line, a set without boards no bus line; a set with boards whose bus is
+// unset gets "bus mc"). Returns where each value stands in what it wrote.
 // REQUIRES: every board's type is a type of `cat`.
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
 // Writes set.params to "par" beside `prog` with replace_file, keeping the previous "par"
