@@ -77,6 +77,17 @@ void put(std::FILE* f, fmt::format_string<T...> format, T&&... args) {
 void read_answer(editor& ed);
 // Writes `question` and reads answers until one is not empty.
 void ask(editor& ed, const char* question);
+// Writes a note on ed.out: "note: ", the formatted text and a newline. The dialogue's notes
+// say at once what is wrong with an answer or a board; script calls write none.
+template <typename... T>
+void note(editor& ed, fmt::format_string<T...> format, T&&... args) {
+  put(ed.out, "note: {}\n", fmt::format(format, std::forward<T>(args)...));
+}
+// After a number answer that a question accepts as `value`, read in `base` (10 or 16): a
+// note when ed.answer is not wholly digits of that base that make `value`, such as "xyz",
+// "300x", "0x300", or a number too big for the field that holds it. An empty answer, taken
+// as 0, gets none.
+void note_number(editor& ed, int base, std::int64_t value);
 // A question or help text of at most 79 characters, formatted piece by piece; what does
 // not fit is cut.
 struct prompt_text {
@@ -106,18 +117,20 @@ enum read_mode : int {
 };
 // Lists the offered rows of `menu`, numbered from 1, and asks for one. Returns the table
 // index of the row chosen, or -1 for an answer beginning with 'q' or 'Q'. Any other answer
-// shows the menu again; an empty one asks again. At most 15 rows are listed.
+// shows the menu again; an empty one asks again. At most 15 rows are listed. The row is
+// read from the answer's first character; a longer answer gets a note (note_number).
 int selection(editor& ed, const menu_item* menu);
 // Asks `question` until the answer's first letter, in lower case, is `a` or `b`, writing
 // `help` after any other; returns that letter.
 int pick_a_or_b(editor& ed, int a, int b, const char* question, const char* help);
 // Asks `question` until the answer is a decimal number from `lowest` to `highest`, which
 // it returns, writing `help` after any other. With `quit_ok`, an answer beginning with 'q'
-// returns -1.
+// returns -1. The answer accepted gets note_number's note.
 int pick_n_to_m(editor& ed, int quit_ok, int lowest, int highest, const char* question,
                 const char* help);
 // Asks `question` until the answer, read as `mode` says, equals a value of `list`; returns
 // the index of the first such value. A list of fewer than two values returns 0 unasked.
+// The answer accepted gets note_number's note.
 int pick_1_of_list(editor& ed, int mode, const value_list* list, const char* question,
                    const char* help);
 // Has the user name one of the configured boards for the action `verb`: confirmed when
@@ -145,7 +158,8 @@ std::uint16_t get_irq(editor& ed, int board, const value_list* irqs);
 // The dual-port size in Kbytes, out of the type's sizes; 0 or the only value without asking.
 std::uint16_t get_mem_size(editor& ed, int board, const value_list* sizes);
 // The dual-port address, typed in hexadecimal until it passes dp_addr_fault for the type
-// and the size stored in the set's board `board`. An empty answer gives 0.
+// and the size stored in the set's board `board`. An empty answer gives 0. The answer
+// accepted gets note_number's note.
 std::uint32_t get_dp_addr(editor& ed, int board, const btype_rec* type);
 // Sets the set's mode: asks when the catalog allows both modes, else takes its modes.
 void get_mode(editor& ed);
