@@ -93,6 +93,7 @@ void add_board(editor& ed) {
   question.add("\nOk to add board {} (y or n): ", n + 1);
   if (pick_a_or_b(ed, 'y', 'n', question.s, "Enter y to add this board, n to try again.") == 'y') {
     ++set.nboards;
+    note_findings(ed, n);
   } else {
     set.bus = old_bus;  // the filled-in entry lies beyond nboards and counts for nothing
   }
@@ -107,6 +108,12 @@ int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types) {
     return 1;
   }
   return 0;
+}
+
+void note_findings(editor& ed, int board) {
+  for (const finding& f : parameter_findings(ed.cat, ed.set, port_state{})) {
+    if (f.board == board || f.other == board) note(ed, "board {}: {}", f.board + 1, f.text);
+  }
 }
 
 bool nothing_to_modify(const params_rec& set) {
@@ -160,6 +167,7 @@ void mod_board(editor& ed) {
       default:
         return;
     }
+    note_findings(ed, n);
   }
 }
 

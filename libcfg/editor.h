@@ -186,9 +186,15 @@ void unset_empty_bus(params_rec& set);
 // Offers the row that switches away from the current mode, when the catalog allows both
 // modes; hides both mode rows otherwise.
 void show_mode_rows(editor& ed);
-// Adds a board after asking its type and values and a confirmation; at most four.
+// Writes a note for each finding of the check's parameter rules about board `board` (from
+// 0): those that stand with it and those that name it as the other board. Only the rules
+// that need nothing but the catalog and the set count (no old "dces").
+void note_findings(editor& ed, int board);
+// Adds a board after asking its type and values and a confirmation; at most four. The
+// board added gets its notes (note_findings).
 void add_board(editor& ed);
-// Changes the values of one board through the modify menu until the user quits it.
+// Changes the values of one board through the modify menu until the user quits it; each
+// change is followed by the board's notes (note_findings).
 void mod_board(editor& ed);
 // Removes one board; the later boards move down.
 void del_board(editor& ed);

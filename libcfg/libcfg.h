@@ -445,6 +445,7 @@ struct finding {
   int board;  // the board it is about (from 0), or -1
   map_place place;
   std::string text;  // its own words
+  int other = -1;    // the other board a finding about two boards names (from 0), or -1
 };
 // The values of `list` as "3, 5, 7", in hexadecimal when `hex`, for a finding or a
 // refusal that names what a type offers.
