@@ -253,5 +253,6 @@ bool apply_script(editor& ed, const script& s, bool fresh, std::string& why);
 // Runs the main menu until the user quits with a set that passes check_params; returns 1.
 int edit_params(editor& ed);
 // Returns 1 when the set passes the interrupt-sharing rules, else 0 after writing the
-// first rule broken to ed.out.
+// first rule broken to ed.out and a note on the boards that break it: for the EISA rule the
+// first pair, for the other every irq with its boards.
 int check_params(editor& ed);
