@@ -206,6 +206,8 @@ run_end edit(const program_files& at, const char* bus_word) {
     run.set = init_params(bus_word != nullptr ? 2 : 1, bus_args);
   } else if (!read_par(at, run)) {
     return run_end::load_failed;
+  } else {
+    unset_empty_bus(run.set.params);
   }
   try {
     editor ed(run.cat, run.set, stdin, stdout);
@@ -241,6 +243,8 @@ run_end script_call(const program_files& at, int argc, char** argv) {
     std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n",
                  at.prog);
     return run_end::refused;
+  } else {
+    unset_empty_bus(run.set.params);
   }
   editor ed(run.cat, run.set, stdin, stdout);
   if (run.set.params.mode == 0) set_mode_unasked(ed);

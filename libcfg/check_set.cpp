@@ -114,6 +114,7 @@ void check_sharing(std::vector<finding>& out, const catalog& cat, const board_vi
   say(out, v, IRQ, ON_IRQ, "irq {} is also used by board {} ({})", v.b.irq, pair[0] + 1,
       fault == IRQ_EISA_SHARED ? "EISA and ISA boards cannot share an irq"
                                : "irqs must be all the same or all different");
+  out.back().other = pair[0];
 }
 
 void check_ioa(std::vector<finding>& out, const board_view& v) {
@@ -136,6 +137,7 @@ void check_io_range(std::vector<finding>& out, const board_view& v) {
     if (other == 0 || std::abs(other - ioa) >= IO_SPAN) continue;
     say(out, v, IOA, ON_IO_RANGE, "I/O range {:x}-{:x} overlaps board {}'s ({:x}-{:x})", ioa, end,
         i + 1, other, other + IO_SPAN - 1);
+    out.back().other = i;
   }
   if (end > IO_LIMIT) say(out, v, IOA, ON_IO_RANGE, "I/O range {:x}-{:x} passes ffff", ioa, end);
 }

@@ -23,12 +23,19 @@ void fill_mod_labels(editor& ed, const board_rec& b) {
   fill(MOD_IRQ, fmt::format_to_n(text[MOD_IRQ], MOD_LABEL - 1, "IRQ:              {:>2}", b.irq));
 }
 
-// Once a bus is set, only the classes of types on that bus are offered.
+// Once a bus is set, only the classes of types on that bus are offered; while it is unset
+// (again, after the last board went), every class the catalog flags.
 void flag_classes_on_bus(editor& ed) {
   const config_rec& config = ed.cat.config;
+  const int bus = ed.set.params.bus;
+  if (bus == 0) {
+    for (int i = 0; i < TYPE_ROWS; ++i) ed.class_menu[i].show = ed.cat.class_rows[i];
+    ed.nclasses = config.nclasses;
+    return;
+  }
   ed.nclasses = 0;
   for (int i = 0; i < config.ntypes && i < MAX_TYPES; ++i) {
-    const bool offered = class_on_bus(&config.types[i], ed.set.params.bus);
+    const bool offered = class_on_bus(&config.types[i], bus);
     ed.class_menu[i].show = shown_if(offered);
     if (offered) ++ed.nclasses;
   }
@@ -86,13 +93,14 @@ void add_board(editor& ed) {
   question.add("\nOk to add board {} (y or n): ", n + 1);
   if (pick_a_or_b(ed, 'y', 'n', question.s, "Enter y to add this board, n to try again.") == 'y') {
     ++set.nboards;
+    note_findings(ed, n);
   } else {
     set.bus = old_bus;  // the filled-in entry lies beyond nboards and counts for nothing
   }
 }
 
 int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types) {
-  if (ed.set.params.bus != 0) flag_classes_on_bus(ed);
+  flag_classes_on_bus(ed);
   if (ed.nclasses != 1) return listed_rows(ed.class_menu.data(), types);
   for (int i = 0; i < ed.cat.config.ntypes && i < MAX_TYPES; ++i) {
     if (ed.class_menu[i].show != ROW_OFFERED) continue;
@@ -100,6 +108,12 @@ int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types) {
     return 1;
   }
   return 0;
+}
+
+void note_findings(editor& ed, int board) {
+  for (const finding& f : parameter_findings(ed.cat, ed.set, port_state{})) {
+    if (f.board == board || f.other == board) note(ed, "board {}: {}", f.board + 1, f.text);
+  }
 }
 
 bool nothing_to_modify(const params_rec& set) {
@@ -117,6 +131,11 @@ void flag_mod_rows(editor& ed, const btype_rec& type) {
 void remove_board(params_rec& set, int number) {
   for (int i = number; i < set.nboards; ++i) set.boards[i - 1] = set.boards[i];
   --set.nboards;
+  unset_empty_bus(set);
+}
+
+void unset_empty_bus(params_rec& set) {
+  if (set.nboards == 0) set.bus = 0;
 }
 
 void mod_board(editor& ed) {
@@ -148,6 +167,7 @@ void mod_board(editor& ed) {
       default:
         return;
     }
+    note_findings(ed, n);
   }
 }
 

@@ -116,6 +116,45 @@ TEST(Menus, InputEndingKeepsTheAnswersGiven) {
             "What IRQ is board 1 to use? (3, 5, or 7) What IRQ is board 2 to use? (5, or 7) ");
 }
 
+TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
+  const catalog cat = read_catalog(catalog_text);
+  const struct {
+    const char* answer;
+    int base;
+    std::int64_t value;  // as the question read it
+    const char* note;
+  } cases[] = {
+      {"300", 16, 0x300, ""},
+      {"0300", 16, 0x300, ""},
+      {"09afAF", 16, 0x9afaf, ""},
+      {"", 16, 0, ""},
+      {"d0000h", 16, 0, "note: \"d0000h\" is not a number: read as 0\n"},
+      {"0x300", 16, 0, "note: \"0x300\" is not a number: read as 0\n"},
+      {" 2A0", 16, 0x2a0, "note: \" 2A0\" is not a number: read as 2a0\n"},
+      {"g", 16, 0, "note: \"g\" is not a number: read as 0\n"},
+      // Past 32 bits, and past 64 bits where the low 64 bits alone would match.
+      {"100000300", 16, 0x300, "note: \"100000300\" is not a number: read as 300\n"},
+      {"10000000000000300", 16, 0x300,
+       "note: \"10000000000000300\" is not a number: read as 300\n"},
+      {"7", 10, 7, ""},
+      {"007", 10, 7, ""},
+      {"a", 10, 0, "note: \"a\" is not a number: read as 0\n"},
+      {"a", 10, 10, "note: \"a\" is not a number: read as 10\n"},  // no decimal digit
+      {"1f", 10, 1, "note: \"1f\" is not a number: read as 1\n"},
+      {"12", 10, 1, "note: \"12\" is not a number: read as 1\n"},
+      {"18446744073709551615", 10, -1,
+       "note: \"18446744073709551615\" is not a number: read as -1\n"},
+      {"5\t", 10, 5, "note: \"5\\t\" is not a number: read as 5\n"},
+  };
+  for (const auto& c : cases) {
+    board_set set{};
+    session run(cat, set, std::string(c.answer) + "\n");
+    read_answer(run.ed);
+    note_number(run.ed, c.base, c.value);
+    EXPECT_EQ(run.written(), c.note) << c.answer;
+  }
+}
+
 TEST(PromptText, CutsAtSeventyNineCharacters) {
   const std::string forty(40, 'x');
   const struct {

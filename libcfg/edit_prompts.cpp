@@ -33,8 +33,12 @@ int selection(editor& ed, const menu_item* menu) {
     question.add("Selection (1-{}, q to quit): ", shown);
     ask(ed, question.s);
     if (ed.answer[0] == 'q' || ed.answer[0] == 'Q') return -1;
+    // The row number is the answer's first character.
     const int n = ed.answer[0] - '0';
-    if (n >= 1 && n <= shown) return rows[n - 1];
+    if (n >= 1 && n <= shown) {
+      note_number(ed, 10, n);
+      return rows[n - 1];
+    }
   }
 }
 
@@ -56,7 +60,10 @@ int pick_n_to_m(editor& ed, int quit_ok, int lowest, int highest, const char* qu
       if (quit_ok) return -1;
     } else {
       const int n = read_decimal(ed.answer);
-      if (n >= lowest && n <= highest) return n;
+      if (n >= lowest && n <= highest) {
+        note_number(ed, 10, n);
+        return n;
+      }
     }
     put(ed.out, "{}\n", help);
   }
@@ -67,10 +74,15 @@ int pick_1_of_list(editor& ed, int mode, const value_list* list, const char* que
   if (list->count <= 1) return 0;
   for (;;) {
     ask(ed, question);
+    const bool hex = mode == READ_HEX;
     const std::int32_t value =
-        mode == READ_HEX ? static_cast<std::int32_t>(htol(ed.answer)) : read_decimal(ed.answer);
+        hex ? static_cast<std::int32_t>(htol(ed.answer)) : read_decimal(ed.answer);
     const int i = list_index(list, value);
-    if (i >= 0) return i;
+    if (i >= 0) {
+      // A hexadecimal list holds the bit pattern of an unsigned value.
+      note_number(ed, hex ? 16 : 10, hex ? std::int64_t{static_cast<std::uint32_t>(value)} : value);
+      return i;
+    }
     put(ed.out, "{}\n", help);
   }
 }

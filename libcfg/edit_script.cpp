@@ -316,8 +316,11 @@ bool mode_change(editor& ed, const script& s, int at, std::string& why) {
 bool apply_change(editor& ed, const script& s, int at, bool fresh, std::string& why) {
   const script_change& c = s.changes[at];
   if (given(c, KEY_BUS) != nullptr && !(fresh && at == 0)) {
+    const int bus = ed.set.params.bus;
     return refuse(why, "bus= starts a new par only: this one's bus is {}",
-                  ed.set.params.bus == BUS_AT ? "at" : "mc");
+                  bus == BUS_AT   ? "at"
+                  : bus == BUS_MC ? "mc"
+                                  : "not set");
   }
   switch (c.op) {
     case 'a':

@@ -160,6 +160,11 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
       {three_boards, "-d 0", "there is no board 0: the set has 3 boards"},
       {three_boards, "-d 1 -d 1 -d 1 -d 1", "there is no board 1: the set has no boards"},
       {three_boards, "-d 1 -d 1 -e 2 irq=5", "there is no board 2: the set has 1 board"},
+      // The last board gone, the bus is unset: the first board added chooses it again.
+      {three_boards, "-d 1 -d 1 -d 1 -a mc8 ioa=1000 size=16 dpa=d0000 irq=3",
+       "m1 b2 | mc8 16 3 1000 d0000"},
+      {three_boards, "-d 1 -d 1 -d 1 -a at8 bus=at",
+       "bus= starts a new par only: this one's bus is not set"},
       {three_boards, "-e 3 irq=10 -e 1 irq=3",
        "m1 b1 | at8 32 3 300 d0000 | one 16 7 310 d8000 | eisa 64 10 0 100000"},
       {three_boards, "-e 2 size=32", "size 32: its type offers one size (it stays 16)"},

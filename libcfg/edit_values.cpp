@@ -82,6 +82,7 @@ std::uint32_t get_dp_addr(editor& ed, int board, const btype_rec* type) {
     const std::uint32_t addr = htol(ed.answer);
     switch (dp_addr_fault(addr, type->attr, size)) {
       case DP_OK:
+        note_number(ed, 16, addr);
         return addr;
       case DP_ABOVE_1MB:
         std::fputs("Memory address for this board must be below 1 Mbyte.\n", ed.out);

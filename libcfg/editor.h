@@ -53,7 +53,7 @@ struct editor {
   std::array<menu_item, MOD_VALUES + 1> mod_menu;  // I/O address, memory address, size, irq
   char mod_labels[MOD_VALUES][MOD_LABEL];          // the value rows' labels with the board's values
   // One row per type, its label the type's class; once a bus is set, only the classes on
-  // that bus are offered, and `nclasses` counts them (the catalog's count until then).
+  // that bus are offered, and `nclasses` counts them (the catalog's count while it is unset).
   std::array<menu_item, TYPE_ROWS> class_menu;
   int nclasses;
 };
@@ -77,6 +77,17 @@ void put(std::FILE* f, fmt::format_string<T...> format, T&&... args) {
 void read_answer(editor& ed);
 // Writes `question` and reads answers until one is not empty.
 void ask(editor& ed, const char* question);
+// Writes a note on ed.out: "note: ", the formatted text and a newline. The dialogue's notes
+// say at once what is wrong with an answer or a board; script calls write none.
+template <typename... T>
+void note(editor& ed, fmt::format_string<T...> format, T&&... args) {
+  put(ed.out, "note: {}\n", fmt::format(format, std::forward<T>(args)...));
+}
+// After a number answer that a question accepts as `value`, read in `base` (10 or 16): a
+// note when ed.answer is not wholly digits of that base that make `value`, such as "xyz",
+// "300x", "0x300", or a number too big for the field that holds it. An empty answer, taken
+// as 0, gets none.
+void note_number(editor& ed, int base, std::int64_t value);
 // A question or help text of at most 79 characters, formatted piece by piece; what does
 // not fit is cut.
 struct prompt_text {
@@ -106,18 +117,20 @@ enum read_mode : int {
 };
 // Lists the offered rows of `menu`, numbered from 1, and asks for one. Returns the table
 // index of the row chosen, or -1 for an answer beginning with 'q' or 'Q'. Any other answer
-// shows the menu again; an empty one asks again. At most 15 rows are listed.
+// shows the menu again; an empty one asks again. At most 15 rows are listed. The row is
+// read from the answer's first character; a longer answer gets a note (note_number).
 int selection(editor& ed, const menu_item* menu);
 // Asks `question` until the answer's first letter, in lower case, is `a` or `b`, writing
 // `help` after any other; returns that letter.
 int pick_a_or_b(editor& ed, int a, int b, const char* question, const char* help);
 // Asks `question` until the answer is a decimal number from `lowest` to `highest`, which
 // it returns, writing `help` after any other. With `quit_ok`, an answer beginning with 'q'
-// returns -1.
+// returns -1. The answer accepted gets note_number's note.
 int pick_n_to_m(editor& ed, int quit_ok, int lowest, int highest, const char* question,
                 const char* help);
 // Asks `question` until the answer, read as `mode` says, equals a value of `list`; returns
 // the index of the first such value. A list of fewer than two values returns 0 unasked.
+// The answer accepted gets note_number's note.
 int pick_1_of_list(editor& ed, int mode, const value_list* list, const char* question,
                    const char* help);
 // Has the user name one of the configured boards for the action `verb`: confirmed when
@@ -145,7 +158,8 @@ std::uint16_t get_irq(editor& ed, int board, const value_list* irqs);
 // The dual-port size in Kbytes, out of the type's sizes; 0 or the only value without asking.
 std::uint16_t get_mem_size(editor& ed, int board, const value_list* sizes);
 // The dual-port address, typed in hexadecimal until it passes dp_addr_fault for the type
-// and the size stored in the set's board `board`. An empty answer gives 0.
+// and the size stored in the set's board `board`. An empty answer gives 0. The answer
+// accepted gets note_number's note.
 std::uint32_t get_dp_addr(editor& ed, int board, const btype_rec* type);
 // Sets the set's mode: asks when the catalog allows both modes, else takes its modes.
 void get_mode(editor& ed);
@@ -154,21 +168,33 @@ void get_mode(editor& ed);
 
 // The types a new board can have, as add_board offers them, in its menu's order: the one
 // it takes without asking when the catalog has a single class for the set, else those its
-// class menu lists. Flags the class menu for the set's bus first, as add_board does.
-// Returns their number.
+// class menu lists. Flags the class menu for the set's bus first, as add_board does; while
+// the bus is unset, the class menu and its count are the catalog's again. Returns their
+// number.
 int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types);
 // Whether mod_board finds nothing to modify: a polled set on the MC bus.
 bool nothing_to_modify(const params_rec& set);
 // Offers the rows of the modify menu that mod_board offers for a board of `type`.
 void flag_mod_rows(editor& ed, const btype_rec& type);
-// Removes board `number` (from 1); the boards after it move down.
+// Removes board `number` (from 1); the boards after it move down. Removing the last board
+// unsets the bus (unset_empty_bus).
 void remove_board(params_rec& set, int number);
+// Unsets the bus of a set without boards, so that the type of its first board chooses the
+// bus again. The editor does so with a set it reads and with one whose last board goes; a
+// fresh set keeps the bus its command line names.
+void unset_empty_bus(params_rec& set);
 // Offers the row that switches away from the current mode, when the catalog allows both
 // modes; hides both mode rows otherwise.
 void show_mode_rows(editor& ed);
-// Adds a board after asking its type and values and a confirmation; at most four.
+// Writes a note for each finding of the check's parameter rules about board `board` (from
+// 0): those that stand with it and those that name it as the other board. Only the rules
+// that need nothing but the catalog and the set count (no old "dces").
+void note_findings(editor& ed, int board);
+// Adds a board after asking its type and values and a confirmation; at most four. The
+// board added gets its notes (note_findings).
 void add_board(editor& ed);
-// Changes the values of one board through the modify menu until the user quits it.
+// Changes the values of one board through the modify menu until the user quits it; each
+// change is followed by the board's notes (note_findings).
 void mod_board(editor& ed);
 // Removes one board; the later boards move down.
 void del_board(editor& ed);
@@ -227,5 +253,6 @@ bool apply_script(editor& ed, const script& s, bool fresh, std::string& why);
 // Runs the main menu until the user quits with a set that passes check_params; returns 1.
 int edit_params(editor& ed);
 // Returns 1 when the set passes the interrupt-sharing rules, else 0 after writing the
-// first rule broken to ed.out.
+// first rule broken to ed.out and a note on the boards that break it: for the EISA rule the
+// first pair, for the other every irq with its boards.
 int check_params(editor& ed);

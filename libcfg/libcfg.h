@@ -373,7 +373,8 @@ bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list
 status load_params(const program_files& at, const catalog& cat, board_set& set,
                    warning_list& warnings);
 // Writes `set` to `f` in the format read_params reads back to the same set (an unset mode
-// gets no mode line). Returns where each value stands in what it wrote.
+// gets no mode line, a set without boards no bus line; a set with boards whose bus is
+// unset gets "bus mc"). Returns where each value stands in what it wrote.
 // REQUIRES: every board's type is a type of `cat`.
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
 // Writes set.params to "par" of the package directory with replace_file, keeping the previous "par"
@@ -462,6 +463,7 @@ struct finding {
   int board;  // the board it is about (from 0), or -1
   map_place place;
   std::string text;  // its own words
+  int other = -1;    // the other board a finding about two boards names (from 0), or -1
 };
 // The values of `list` as "3, 5, 7", in hexadecimal when `hex`, for a finding or a
 // refusal that names what a type offers.

@@ -147,7 +147,8 @@ namespace {
 using text_buffer = fmt::memory_buffer;
 
 // The common lines: a mode line (none for an unset mode, so that the file reads back
-// unset) and the bus. Returns the number of the line after them.
+// unset) and the bus line (none for a set without boards, whose first board will choose
+// the bus). Returns the number of the line after them.
 int put_common(text_buffer& out, const params_rec& set, par_where& lines) {
   int line = 1;
   fmt::format_to(std::back_inserter(out), "# Common Params...\n");
@@ -164,9 +165,12 @@ int put_common(text_buffer& out, const params_rec& set, par_where& lines) {
       line += 2;
     }
   }
-  fmt::format_to(std::back_inserter(out), "bus {}\n# Per Board Params...\n\n",
-                 set.bus == BUS_AT ? "at" : "mc");
-  return line + 3;
+  if (set.nboards > 0) {
+    fmt::format_to(std::back_inserter(out), "bus {}\n", set.bus == BUS_AT ? "at" : "mc");
+    ++line;
+  }
+  fmt::format_to(std::back_inserter(out), "# Per Board Params...\n\n");
+  return line + 2;
 }
 
 // The text of "par" for `set`, and where each value stands in it.

@@ -168,18 +168,30 @@ TEST(ReadParams, ValuesAndWarningsAtTheirLines) {
   }
 }
 
-// A written set reads back to the same set, an unset mode (no mode line) and bus 0 (written
-// as "mc") aside, with its values at the lines the writer told.
+// A written set reads back to the same set, with its values at the lines the writer told;
+// but an unset mode gets no mode line, a set without boards no bus line (it reads back
+// unset), and a set with boards and bus 0 is written as "mc".
 TEST(WriteParams, ReadsBackToTheSameSetAtTheSameLines) {
+  constexpr char two_boards[] =
+      "# Per Board Params...\n\n# Board 1...\n\ttype \"Eight Port\"\n"
+      "\tsize 8\n\tirq  5\n\tioa  300\n\tdpa  d8000\n\n# Board 2...\n"
+      "\ttype \"big\"\n\tsize 16\n\tirq  65535\n\tioa  0\n\tdpa  ffffffff\n\n";
   const struct {
+    int nboards;
     std::uint8_t mode, bus;
     const char* head;
+    std::uint8_t bus_back;
   } cases[] = {
-      {1, 1, "mode interrupt\n\nbus at\n"}, {2, 2, "mode polling\nbus mc\n"}, {0, 0, "bus mc\n"}};
+      {2, 1, 1, "mode interrupt\n\nbus at\n", BUS_AT},
+      {2, 2, 2, "mode polling\nbus mc\n", BUS_MC},
+      {2, 0, 0, "bus mc\n", BUS_MC},
+      {0, 1, 1, "mode interrupt\n\n", 0},
+      {0, 2, 2, "mode polling\n", 0},
+  };
   const catalog cat = two_types();
   for (const auto& c : cases) {
     board_set set{};
-    set.params = {2, c.bus, c.mode, {}};
+    set.params = {c.nboards, c.bus, c.mode, {}};
     set.params.boards[0] = {0, 8, 5, 0x300, 0xd8000};
     set.params.boards[1] = {1, 16, 65535, 0, 0xffffffff};
     char* text = nullptr;
@@ -189,14 +201,11 @@ TEST(WriteParams, ReadsBackToTheSameSetAtTheSameLines) {
     std::fclose(out);
     const std::string written(text, size);
     std::free(text);
-    EXPECT_EQ(written,
-              "# Common Params...\n" + std::string(c.head) +
-                  "# Per Board Params...\n\n# Board 1...\n\ttype \"Eight Port\"\n"
-                  "\tsize 8\n\tirq  5\n\tioa  300\n\tdpa  d8000\n\n# Board 2...\n"
-                  "\ttype \"big\"\n\tsize 16\n\tirq  65535\n\tioa  0\n\tdpa  ffffffff\n\n");
+    const std::string boards = c.nboards > 0 ? two_boards : "# Per Board Params...\n\n";
+    EXPECT_EQ(written, "# Common Params...\n" + std::string(c.head) + boards);
     board_set back{};
     EXPECT_EQ(read_par(written, cat, back), strings{});
-    if (c.bus == 0) set.params.bus = BUS_MC;
+    set.params.bus = c.bus_back;
     EXPECT_EQ(par_summary(back), par_summary(set));
   }
 }

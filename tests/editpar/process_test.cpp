@@ -96,7 +96,7 @@ TEST(NoProgramName, FilesOfTheCurrentDirectory) {
   EXPECT_EQ(run(editor(top, dir, {}, top / "answers")), 0);
   EXPECT_EQ(read_file(top / "err"), "");
   EXPECT_EQ(read_file(dir / "par"),
-            "# Common Params...\nmode interrupt\n\nbus mc\n# Per Board Params...\n\n");
+            "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n");
   if (!HasFailure()) clean(top);
 }
 

@@ -1,4 +1,5 @@
-// The editor on a terminal: every question must have reached it before an answer is sent.
+// The editor on a terminal: every question must have reached it before an answer is sent,
+// and a note comes on a line of its own.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
@@ -31,7 +32,9 @@ TEST(Terminal, AddsBoardAndSaves) {
     const char* answer;
   } steps[] = {
       {"Should the driver poll or be interrupted? (i or p) ", "i\n"},
-      {"Selection (1-5, q to quit): ", "3\n"},
+      {"Selection (1-5, q to quit): ", "3x\n"},
+      // The note stands on its own line under the echoed answer, before what follows it.
+      {"3x\r\nnote: \"3x\" is not a number: read as 3\r\nAdding board 1...\r\n", ""},
       {"What memory address is board 1 to use? ", "d0000\n"},
       {"Ok to add board 1 (y or n): ", "y\n"},
       {"Selection (1-5, q to quit): ", "q\n"},
