@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -44,7 +45,7 @@ char* make_path(const program_files& at, const char* name) {
     std::fputs(": make_path: malloc() : no memory\n", stderr);
     return nullptr;
   }
-  std::memcpy(path, at.dir.data(), dir_len);
+  std::copy_n(at.dir.data(), dir_len, path);
   std::memcpy(path + dir_len, name, name_len + 1);
   return path;
 }
