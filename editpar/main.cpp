@@ -256,9 +256,9 @@ run_end script_call(const program_files& at, int argc, char** argv) {
 }
 
 // The words of the dialogue: [-f] [WORD], WORD naming the bus by its first letter.
-// Null when they are all right; else the usage error's status is in `refused`.
-bool dialogue_words(const char* prog, const std::vector<char*>& words, const char*& bus_word,
-                    int& refused) {
+// Sets `bus_word` to the bus named, or null; false after the usage error for a word the
+// dialogue does not take.
+bool dialogue_words(const char* prog, const std::vector<char*>& words, const char*& bus_word) {
   std::size_t i = !words.empty() && std::strcmp(words[0], "-f") == 0 ? 1 : 0;
   bus_word = nullptr;
   if (i < words.size() && words[i][0] != '-') {
@@ -266,12 +266,11 @@ bool dialogue_words(const char* prog, const std::vector<char*>& words, const cha
     if (bus_of_word(bus_word) == 0) {
       std::fprintf(stderr, "%s: unknown bus %s: use at or mc\n", prog, bus_word);
       std::fputs(usage, stderr);
-      refused = 2;
       return false;
     }
   }
   if (i < words.size()) {
-    refused = unexpected_argument(prog, words[i], usage);
+    unexpected_argument(prog, words[i], usage);
     return false;
   }
   return true;
@@ -303,8 +302,7 @@ run_end run_command(command cmd, const command_words& cl) {
     }
     case command::edit: {
       const char* bus_word = nullptr;
-      int refused = 0;
-      if (!dialogue_words(prog, cl.words, bus_word, refused)) return run_end::bad_call;
+      if (!dialogue_words(prog, cl.words, bus_word)) return run_end::bad_call;
       return edit(cl.at, bus_word);
     }
     default:
