@@ -8,8 +8,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 echo "== sanitizer build and tests (clang, ASan + UBSan)"
+# -O1 with line tables only: the sanitizers' reports keep their file and line, and the
+# build takes half the time of an optimized one with full debug information.
 CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-  >/dev/null
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -gline-tables-only" \
+  -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" >/dev/null
 cmake --build build-san -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-san --output-on-failure -j"$(nproc)"
