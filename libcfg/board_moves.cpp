@@ -109,8 +109,9 @@ int board_now(const board_moves& moves, int old) {
 }
 
 bool boards_deleted(const board_moves& moves) {
-  const auto end = moves.down.begin() + boards_read(moves);
-  return std::find(moves.down.begin(), end, BOARD_GONE) != end;
+  const int* first = moves.down.data();
+  const int* end = first + boards_read(moves);
+  return std::find(first, end, BOARD_GONE) != end;
 }
 
 std::string move_init_lines(std::string_view text, const board_moves& moves) {
