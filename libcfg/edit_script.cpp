@@ -1,6 +1,7 @@
 // Changes of the parameter set given on the command line (editpar -a, -d, -e, -M): each one
 // goes the way of the menus, through the same rules in the same order, and takes as its
 // answers the values the call gives. Nothing is asked, and nothing is printed.
+#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -18,6 +19,7 @@ struct key_row {
   const char* name;        // on the command line, before '='
   const char* value_name;  // in a refusal
   key_syntax syntax;       // as the question that asks it reads its answer
+  int bits;                // of the board's field it fills: a value beyond them is malformed
   int mod_row;             // the row of the modify menu that asks it; -1: not a key of -e
   // A value chosen from a list of the type: the list its question shows, whether the type's
   // extra I/O addresses are accepted too, and the board's field it sets. Both null for the
@@ -29,15 +31,15 @@ struct key_row {
 };
 
 constexpr key_row script_keys[] = {
-    {KEY_SIZE, "size", "size", KEY_DECIMAL, MOD_SIZE, &btype_rec::sizes, false, &board_rec::size,
-     "its type offers one size"},
-    {KEY_IRQ, "irq", "irq", KEY_DECIMAL, MOD_IRQ, &btype_rec::irqs, false, &board_rec::irq,
+    {KEY_SIZE, "size", "size", KEY_DECIMAL, 16, MOD_SIZE, &btype_rec::sizes, false,
+     &board_rec::size, "its type offers one size"},
+    {KEY_IRQ, "irq", "irq", KEY_DECIMAL, 16, MOD_IRQ, &btype_rec::irqs, false, &board_rec::irq,
      "irqs are changed in interrupt mode only"},
-    {KEY_IOA, "ioa", "I/O address", KEY_HEX, MOD_IOA, &btype_rec::ioas_primary, true,
+    {KEY_IOA, "ioa", "I/O address", KEY_HEX, 16, MOD_IOA, &btype_rec::ioas_primary, true,
      &board_rec::ioa, "an EISA board's I/O address is not changed"},
-    {KEY_DPA, "dpa", "memory address", KEY_HEX, MOD_DPA, nullptr, false, nullptr, nullptr},
-    {KEY_BUS, "bus", "bus", KEY_BUS_NAME, -1, nullptr, false, nullptr, nullptr},
-    {KEY_COUNT, nullptr, nullptr, KEY_DECIMAL, -1, nullptr, false, nullptr, nullptr},
+    {KEY_DPA, "dpa", "memory address", KEY_HEX, 32, MOD_DPA, nullptr, false, nullptr, nullptr},
+    {KEY_BUS, "bus", "bus", KEY_BUS_NAME, 0, -1, nullptr, false, nullptr, nullptr},
+    {KEY_COUNT, nullptr, nullptr, KEY_DECIMAL, 0, -1, nullptr, false, nullptr, nullptr},
 };
 
 constexpr bool rows_in_key_order() {
@@ -75,12 +77,35 @@ bool is_hexadecimal(const char* text) {
   return text[0] != '\0' && std::strspn(text, "0123456789abcdefABCDEF") == std::strlen(text);
 }
 
+constexpr int BOARD_BITS = 31;  // a board number is an int of the editor
+
+// The number `text`, digits of `base` (10 with a sign or none), when it fits in `bits` bits
+// unsigned: the field it goes to then holds it unchanged, as typed.
+bool fitting_number(std::string_view text, int base, int bits, std::uint32_t& value) {
+  const bool minus = text.starts_with('-');
+  if (minus || text.starts_with('+')) text.remove_prefix(1);
+  std::uint64_t n = 0;
+  const char* end = text.data() + text.size();
+  const auto read = std::from_chars(text.data(), end, n, base);
+  if (read.ec != std::errc{} || read.ptr != end) return false;  // too many digits for 64 bits
+  if ((minus && n != 0) || n >= (std::uint64_t{1} << bits)) return false;
+  value = static_cast<std::uint32_t>(n);
+  return true;
+}
+
 // Fills `why` and returns false: the way every refusal ends.
 template <typename... T>
 bool refuse(std::string& why, fmt::format_string<T...> format, T&&... args) {
   why = fmt::format(format, std::forward<T>(args)...);
   if (why.size() > MAX_WHY) why.resize(MAX_WHY);
   return false;
+}
+
+// The refusal of a number that does not fit in `bits` bits; `word` as typed.
+bool refuse_unfitting(std::string& why, const char* word, int bits, bool hex) {
+  const std::uint64_t most = (std::uint64_t{1} << bits) - 1;
+  if (hex) return refuse(why, "{}: does not fit in {} bits (0 to {:x})", word, bits, most);
+  return refuse(why, "{}: does not fit in {} bits (0 to {})", word, bits, most);
 }
 
 // The value of `key` when the change gives it.
@@ -101,14 +126,17 @@ bool answer_list(const script_key* k, const key_row& row, const btype_rec& type,
   const bool hex = is_hex(row);
   if (!list_asks(list)) {
     value = unasked(list);
-    if (k == nullptr || k->value == value) return true;
+    // The board's field keeps the low 16 bits of the value the question takes unasked.
+    const std::int32_t stored = static_cast<std::uint16_t>(value);
+    if (k == nullptr || k->value == stored) return true;
     const std::string shown = value_text(row, k->value);
     if (list.count == 0) {
       return refuse(why, "{} {} is not offered by type {} (it has none: 0)", row.value_name, shown,
                     type.name);
     }
-    return refuse(why, "{} {} is not offered by type {} ({} only)", row.value_name, shown,
-                  type.name, list_text(list, hex));
+    return refuse(why, "{} {} is not offered by type {} ({} only{})", row.value_name, shown,
+                  type.name, list_text(list, hex),
+                  stored == value ? "" : ": it gets " + value_text(row, stored));
   }
   if (k == nullptr) {
     return refuse(why, "{}= is needed: type {} offers {}", row.name, type.name,
@@ -183,14 +211,24 @@ bool type_offered(editor& ed, const script_change& c, int t, std::string& why) {
                 offered > 0 ? names : "no type is");
 }
 
+// The size question of add_board, whose answer the MC size rule replaces: the call may then
+// leave size= out, or give the size the board gets.
+bool answer_new_size(const script_key* k, const btype_rec& type, board_rec& b, std::string& why) {
+  const key_row& row = script_keys[KEY_SIZE];
+  const std::uint16_t forced = forced_size(type.bus, b.ioa);
+  if (forced == 0) return answer_field(k, row, type, b, why);
+  b.size = forced;
+  return answer_kept(k, row, forced, "a board with an I/O address on the MC bus has a fixed size",
+                     "gets", why);
+}
+
 // The answers to add_board's questions about a board of type `t`, in its order.
 bool answer_new_board(const editor& ed, const script_change& c, int t, board_rec& b,
                       std::string& why) {
   const btype_rec& type = ed.cat.config.types[t];
   b = {static_cast<std::uint16_t>(t), 0, 0, 0, 0};
   if (!answer_field(given(c, KEY_IOA), script_keys[KEY_IOA], type, b, why)) return false;
-  if (!answer_field(given(c, KEY_SIZE), script_keys[KEY_SIZE], type, b, why)) return false;
-  if (const std::uint16_t forced = forced_size(type.bus, b.ioa)) b.size = forced;
+  if (!answer_new_size(given(c, KEY_SIZE), type, b, why)) return false;
   if (!answer_dpa(given(c, KEY_DPA), type, b.size, b.dpa, why)) return false;
   if (ed.set.params.mode == MODE_INTERRUPT) {
     return answer_field(given(c, KEY_IRQ), script_keys[KEY_IRQ], type, b, why);
@@ -249,8 +287,8 @@ bool modify_change(editor& ed, const script_change& c, std::string& why) {
   return true;
 }
 
-bool delete_change(params_rec& set, const script_change& c, std::string& why) {
-  if (!board_exists(set, c.board, why)) return false;
+bool delete_change(board_set& set, const script_change& c, std::string& why) {
+  if (!board_exists(set.params, c.board, why)) return false;
   remove_board(set, c.board);
   return true;
 }
@@ -326,7 +364,7 @@ bool apply_change(editor& ed, const script& s, int at, bool fresh, std::string& 
     case 'a':
       return add_change(ed, c, why);
     case 'd':
-      return delete_change(ed.set.params, c, why);
+      return delete_change(ed.set, c, why);
     case 'e':
       return modify_change(ed, c, why);
     default:
@@ -363,14 +401,18 @@ bool parse_value(script_key& k, const char* word, const char* text, std::string&
       return true;
     case KEY_HEX:
       if (!is_hexadecimal(text)) return refuse(why, "{}: not a hexadecimal number (no 0x)", word);
-      k.value = static_cast<std::int32_t>(htol(text));
-      return true;
+      break;
     case KEY_DECIMAL:
       if (!is_decimal(text)) return refuse(why, "{}: not a decimal number", word);
-      k.value = read_decimal(text);
-      return true;
+      break;
   }
-  return false;
+  const key_row& row = script_keys[k.key];
+  std::uint32_t value = 0;
+  if (!fitting_number(text, is_hex(row) ? 16 : 10, row.bits, value)) {
+    return refuse_unfitting(why, word, row.bits, is_hex(row));
+  }
+  k.value = static_cast<std::int32_t>(value);
+  return true;
 }
 
 // Whether change `op` takes the key of `row`: -a every key, -e those the modify menu asks.
@@ -392,6 +434,18 @@ bool parse_key(script_change& c, const char* word, std::string& why) {
   return parse_value(k, word, eq + 1, why);
 }
 
+// The board number of -d or -e: digits that fit in 31 bits, which board_exists then judges.
+bool parse_board_number(script_change& c, const char* arg, std::string& why) {
+  if (!is_decimal(arg) || arg[0] == '-' || arg[0] == '+')
+    return refuse(why, "-{} {}: not a board number", c.op, arg);
+  std::uint32_t number = 0;
+  if (!fitting_number(arg, 10, BOARD_BITS, number)) {
+    return refuse_unfitting(why, fmt::format("-{} {}", c.op, arg).c_str(), BOARD_BITS, false);
+  }
+  c.board = static_cast<int>(number);
+  return true;
+}
+
 // The word after the change's option: a type, a mode, or a board number; null for none.
 bool parse_argument(script_change& c, const char* arg, std::string& why) {
   if (arg == nullptr) {
@@ -410,10 +464,7 @@ bool parse_argument(script_change& c, const char* arg, std::string& why) {
       c.mode = arg[0] == 'i' ? MODE_INTERRUPT : MODE_POLL;
       return true;
     default:
-      if (!is_decimal(arg) || arg[0] == '-' || arg[0] == '+')
-        return refuse(why, "-{} {}: not a board number", c.op, arg);
-      c.board = read_decimal(arg);
-      return true;
+      return parse_board_number(c, arg, why);
   }
 }
 

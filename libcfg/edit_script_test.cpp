@@ -62,7 +62,7 @@ TEST(ParseScript, ReadsEachKeyInItsOwnBase) {
     const char* changes;  // as changes_of writes them, or the refusal
   } cases[] = {
       {"-a at8 ioa=10 size=10 dpa=10 irq=10", "a at8 2=16 0=10 3=16 1=10"},
-      {"-e 2 ioa=ffffffff size=+16 irq=-3", "e 2 2=-1 0=16 1=-3"},
+      {"-e 2 ioa=ffff size=+16 irq=-0", "e 2 2=65535 0=16 1=0"},
       {"-a at8 bus=mc -d 1 -M polling -M interrupt", "a at8 bus=mc; d 1; M 2; M 1"},
       {"-d 0", "d 0"},
       {"", "no change"},
@@ -85,6 +85,19 @@ TEST(ParseScript, ReadsEachKeyInItsOwnBase) {
       {"-a at8 dpa=0xd0000", "dpa=0xd0000: not a hexadecimal number (no 0x)"},
       {"-a at8 size=1a", "size=1a: not a decimal number"},
       {"-a at8 irq=-", "irq=-: not a decimal number"},
+      // A number must fit its field as typed: never cut to its low bits.
+      {"-e 1 irq=65535 size=000000000000000000000016", "e 1 1=65535 0=16"},
+      {"-e 1 irq=65536", "irq=65536: does not fit in 16 bits (0 to 65535)"},
+      {"-e 1 irq=4294967306", "irq=4294967306: does not fit in 16 bits (0 to 65535)"},
+      {"-e 1 irq=99999999999999999999",
+       "irq=99999999999999999999: does not fit in 16 bits (0 to 65535)"},
+      {"-e 1 size=-16", "size=-16: does not fit in 16 bits (0 to 65535)"},
+      {"-e 1 ioa=100000320", "ioa=100000320: does not fit in 16 bits (0 to ffff)"},
+      {"-a at8 dpa=0ffffffff", "a at8 3=-1"},
+      {"-a at8 dpa=100000000", "dpa=100000000: does not fit in 32 bits (0 to ffffffff)"},
+      {"-d 2147483647 -d 01", "d 2147483647; d 1"},
+      {"-d 2147483648", "-d 2147483648: does not fit in 31 bits (0 to 2147483647)"},
+      {"-e 4294967297 irq=5", "-e 4294967297: does not fit in 31 bits (0 to 2147483647)"},
   };
   for (const auto& c : cases) {
     const parsed p(words_of(c.call));
@@ -109,8 +122,8 @@ constexpr char polled_at8[] = "mode polling\nbus at\ntype at8\nsize 16\nioa 80\n
 constexpr char polled_mc[] = "mode polling\nbus mc\ntype mc8\nsize 16\nioa 1000\ndpa c8000\n";
 
 // Applies `call` as editpar does: to `par`, or to a fresh set when there is none.
-std::string apply(const char* par, const char* call) {
-  const catalog cat = read_catalog(catalog_text);
+std::string apply(const char* par, const char* call, const char* cfg = catalog_text) {
+  const catalog cat = read_catalog(cfg);
   const parsed p(words_of(call));
   EXPECT_TRUE(p.ok) << call << ": " << p.why;
   if (!p.ok) return "";
@@ -133,7 +146,11 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
       {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5", "m1 b1 | at8 16 5 300 d0000"},
       {nullptr, "-a at8 bus=mc ioa=300 size=16 dpa=d0000 irq=5",
        "type at8 is not offered on this par's MC bus (mc8)"},
-      {nullptr, "-a mc8 ioa=1000 size=32 dpa=d0000 irq=3", "m1 b2 | mc8 16 3 1000 d0000"},
+      // The MC size rule: a board with an I/O address gets 16 Kbytes, and size= must say so.
+      {nullptr, "-a mc8 ioa=1000 dpa=d0000 irq=3", "m1 b2 | mc8 16 3 1000 d0000"},
+      {nullptr, "-a mc8 ioa=1000 size=16 dpa=d0000 irq=3", "m1 b2 | mc8 16 3 1000 d0000"},
+      {nullptr, "-a mc8 ioa=1000 size=32 dpa=d0000 irq=3",
+       "size 32: a board with an I/O address on the MC bus has a fixed size (it gets 16)"},
       {nullptr, "-a at8 bus=at ioa=300 size=16 dpa=d0000 irq=5 -a one bus=at dpa=d4000 irq=5",
        "bus= starts a new par only: this one's bus is at"},
       // Adding: the extras are accepted, a single value needs no key, a wrong one is named.
@@ -144,8 +161,7 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
        "I/O address 300 is not offered by type one (310 only)"},
       {polled_at8, "-a eisa ioa=300",
        "I/O address 300 is not offered by type eisa (it has none: 0)"},
-      {polled_at8, "-a at8 ioa=ffffffff",
-       "I/O address ffffffff is not offered by type at8 (80, 300, 320)"},
+      {polled_at8, "-a at8 ioa=ffff", "I/O address ffff is not offered by type at8 (80, 300, 320)"},
       {polled_at8, "-a at8 ioa=300 size=16",
        "dpa= is needed: a memory address for 16 Kbytes of type at8"},
       {polled_at8, "-a at8 ioa=300 size=16 dpa=d0000 irq=5",
@@ -158,6 +174,7 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
       {three_boards, "-d 3 -d 1", "m1 b1 | one 16 7 310 d8000"},
       {three_boards, "-d 4", "there is no board 4: the set has 3 boards"},
       {three_boards, "-d 0", "there is no board 0: the set has 3 boards"},
+      {three_boards, "-d 2147483647", "there is no board 2147483647: the set has 3 boards"},
       {three_boards, "-d 1 -d 1 -d 1 -d 1", "there is no board 1: the set has no boards"},
       {three_boards, "-d 1 -d 1 -e 2 irq=5", "there is no board 2: the set has 1 board"},
       // The last board gone, the bus is unset: the first board added chooses it again.
@@ -196,6 +213,22 @@ TEST(ApplyScript, ChangesAsTheMenusWould) {
        "board 2's irq 5 is also board 1's: irqs must be all the same or all different"},
   };
   for (const auto& c : cases) EXPECT_EQ(apply(c.par, c.call), c.result) << c.call;
+}
+
+TEST(ApplyScript, ValuesTakenUnaskedAreTheStoredOnes) {
+  // Single values beyond 16 bits: the questions take them unasked, the fields keep 16 bits.
+  constexpr char big[] =
+      "mode interrupt\ntype big\nclass big\nbus at\nsizes 65552\nirqs 5\nioas-primary 10300\n";
+  const struct {
+    const char* call;
+    const char* result;
+  } cases[] = {
+      {"-a big dpa=d0000", "m1 b1 | big 16 5 300 d0000"},
+      {"-a big size=16 ioa=300 irq=5 dpa=d0000", "m1 b1 | big 16 5 300 d0000"},
+      {"-a big size=32", "size 32 is not offered by type big (65552 only: it gets 16)"},
+      {"-a big ioa=10", "I/O address 10 is not offered by type big (10300 only: it gets 300)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(apply(nullptr, c.call, big), c.result) << c.call;
 }
 
 TEST(ApplyScript, RefusalIsOneLineOfAtMost511Characters) {
