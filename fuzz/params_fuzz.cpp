@@ -63,7 +63,7 @@ void check_round_trip(const catalog& cat, const board_set& loaded) {
   std::size_t text_size = 0;
   std::FILE* out = open_memstream(&text, &text_size);
   if (out == nullptr) std::abort();
-  const board_set written{loaded.params, write_params(out, cat, loaded.params)};
+  const board_set written{loaded.params, write_params(out, cat, loaded.params), {}};
   std::fclose(out);
   board_set again{};
   warning_list warnings;

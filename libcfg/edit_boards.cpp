@@ -128,10 +128,12 @@ void flag_mod_rows(editor& ed, const btype_rec& type) {
   rows[MOD_IRQ].show = shown_if(ed.set.params.mode == MODE_INTERRUPT);
 }
 
-void remove_board(params_rec& set, int number) {
-  for (int i = number; i < set.nboards; ++i) set.boards[i - 1] = set.boards[i];
-  --set.nboards;
-  unset_empty_bus(set);
+void remove_board(board_set& set, int number) {
+  params_rec& ps = set.params;
+  for (int i = number; i < ps.nboards; ++i) ps.boards[i - 1] = ps.boards[i];
+  --ps.nboards;
+  unset_empty_bus(ps);
+  record_delete(set.moves, number);
 }
 
 void unset_empty_bus(params_rec& set) {
@@ -174,7 +176,7 @@ void mod_board(editor& ed) {
 void del_board(editor& ed) {
   const int number = which_board(ed, "delete");
   if (number < 1) return;  // quit, or no boards
-  remove_board(ed.set.params, number);
+  remove_board(ed.set, number);
 }
 
 void list_params(editor& ed) {

@@ -249,8 +249,8 @@ bool modify_change(editor& ed, const script_change& c, std::string& why) {
   return true;
 }
 
-bool delete_change(params_rec& set, const script_change& c, std::string& why) {
-  if (!board_exists(set, c.board, why)) return false;
+bool delete_change(board_set& set, const script_change& c, std::string& why) {
+  if (!board_exists(set.params, c.board, why)) return false;
   remove_board(set, c.board);
   return true;
 }
@@ -326,7 +326,7 @@ bool apply_change(editor& ed, const script& s, int at, bool fresh, std::string& 
     case 'a':
       return add_change(ed, c, why);
     case 'd':
-      return delete_change(ed.set.params, c, why);
+      return delete_change(ed.set, c, why);
     case 'e':
       return modify_change(ed, c, why);
     default:

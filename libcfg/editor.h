@@ -176,9 +176,9 @@ int offered_types(editor& ed, std::array<int, MAX_SHOWN>& types);
 bool nothing_to_modify(const params_rec& set);
 // Offers the rows of the modify menu that mod_board offers for a board of `type`.
 void flag_mod_rows(editor& ed, const btype_rec& type);
-// Removes board `number` (from 1); the boards after it move down. Removing the last board
-// unsets the bus (unset_empty_bus).
-void remove_board(params_rec& set, int number);
+// Removes board `number` (from 1); the boards after it move down, and set.moves records
+// it. Removing the last board unsets the bus (unset_empty_bus).
+void remove_board(board_set& set, int number);
 // Unsets the bus of a set without boards, so that the type of its first board chooses the
 // bus again. The editor does so with a set it reads and with one whose last board goes; a
 // fresh set keeps the bus its command line names.

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "libcfg/board_moves.h"
+
 // Capacities.
 constexpr int MAX_TYPES = 13;             // types a catalog holds with both tables intact
 constexpr int TYPE_ROWS = MAX_TYPES + 1;  // rows of `types` and of the tables by type
@@ -204,7 +206,8 @@ struct catalog {
 // A parameter set as read from "par", made by the editor, or started fresh.
 struct board_set {
   params_rec params;
-  par_where lines;  // where each value stands in "par" (as read, or as last written)
+  par_where lines;    // where each value stands in "par" (as read, or as last written)
+  board_moves moves;  // where each board as read went since: remove_board records it
 };
 
 // The port state carried over from the previous "Init" and "dces" (see below).
@@ -365,6 +368,7 @@ void print_config(const catalog& cat);
 
 // Reads a parameter set from `in` into `set`, which starts empty (bus and mode unset),
 // finding each board's type by name in the catalog; a board of unknown type is dropped.
+// set.moves then holds each board read where it was read.
 // The warnings are added to `warnings` in the order of the lines. False (errno set) when a
 // read failed.
 bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings);

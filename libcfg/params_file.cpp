@@ -133,7 +133,9 @@ constexpr keyword_grammar<par_state> par_grammar = {
 bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings) {
   set = {};
   par_state st{cat, set, warnings};
-  return read_keyword_file(in, par_grammar, st, warnings, set.lines.first_cr);
+  const bool read = read_keyword_file(in, par_grammar, st, warnings, set.lines.first_cr);
+  set.moves = moves_as_read(set.params.nboards);
+  return read;
 }
 
 status load_params(const program_files& at, const catalog& cat, board_set& set,
