@@ -137,7 +137,13 @@ bool old_state(const program_files& at, check_paths& paths, port_state& ports) {
 
 // Saves the set as quitting the menus does, then warns of what the check finds in it.
 run_end save(const program_files& at, loaded& run) {
-  if (save_session(at, run.cat, run.set, run.read) != save_end::saved) return run_end::refused;
+  const package_file& init = package_files[PKG_INIT];
+  const package_file& dces = package_files[PKG_DCES];
+  const port_files follow = {{{init.name, init.func, init.flags, move_init_lines},
+                              {dces.name, dces.func, dces.flags, move_dces_lines}}};
+  if (save_session(at, run.cat, run.set, run.read, follow) != save_end::saved) {
+    return run_end::refused;
+  }
   check_paths paths;
   port_state ports{};
   if (old_state(at, paths, ports)) warn_after_saving(at.prog, paths, run.cat, run.set, ports);

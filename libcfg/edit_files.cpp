@@ -83,6 +83,39 @@ save_end save_aside(const program_files& at, const catalog& cat, const board_set
   return save_end::aside;
 }
 
+// "par", "Init" and "dces", each replacement made ready, placed in this order.
+using save_group = std::array<staged_file, 3>;
+
+// Stages the text of the port file `f` that follows `moves`, where it exists. False after
+// a failure to read or stage it (reported).
+bool stage_port_file(const program_files& at, const port_file& f, const board_moves& moves,
+                     staged_file& staged) {
+  const path_ptr path(make_path(at, f.name));
+  struct stat st {};
+  if (path == nullptr) return false;
+  if (::stat(path.get(), &st) != 0 && errno == ENOENT) return true;
+  std::string text;
+  const auto read = [&](std::FILE* in) { return read_rest(in, text); };
+  if (load_beside(at, f.name, f.func, read) != status::ok) return false;
+  return stage_file(at.prog, f.func, path.get(), f.move(text, moves), f.flags, staged) ==
+         status::ok;
+}
+
+// Stages "par" and, after deletions, the port files. False after a failure (reported).
+bool stage_group(const program_files& at, const catalog& cat, board_set& set,
+                 const port_files& follow, save_group& group) {
+  const path_ptr par(make_path(at, "par"));
+  std::string text;
+  if (par == nullptr || !params_bytes(cat, set.params, text, set.lines)) return false;
+  if (stage_file(at.prog, "save_params", par.get(), text, KEEP_OLD | SYNC, group[0]) !=
+      status::ok) {
+    return false;
+  }
+  if (!boards_deleted(set.moves)) return true;
+  return stage_port_file(at, follow[0], set.moves, group[1]) &&
+         stage_port_file(at, follow[1], set.moves, group[2]);
+}
+
 }  // namespace
 
 std::string par_directory(const program_files& at) {
@@ -137,8 +170,14 @@ bool par_unchanged(const program_files& at, const par_as_read& read) {
 }
 
 save_end save_session(const program_files& at, const catalog& cat, board_set& set,
-                      const par_as_read& read) {
+                      const par_as_read& read, const port_files& follow) {
   const package_lock writers(at);
   if (!par_unchanged(at, read)) return save_aside(at, cat, set);
-  return save_params(at, cat, set) == status::ok ? save_end::saved : save_end::failed;
+  save_group group;
+  if (!stage_group(at, cat, set, follow, group)) return save_end::failed;
+  // Once one is not placed, the later ones would follow a "par" that did not change.
+  for (staged_file& staged : group) {
+    if (place_file(staged) != status::ok) return save_end::failed;
+  }
+  return save_end::saved;
 }

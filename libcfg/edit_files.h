@@ -5,7 +5,9 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <string>
+#include <string_view>
 
 #include "libcfg/libcfg.h"
 
@@ -55,15 +57,29 @@ status load_par(const program_files& at, const catalog& cat, board_set& set, war
 // bytes, or still absent when it was absent. False also for a path that cannot be formed.
 bool par_unchanged(const program_files& at, const par_as_read& read);
 
+// A file that follows the boards of "par": "Init" or "dces" of the package directory, as
+// the package table names them. `move` gives its text with the lines of each board where
+// that board went (move_init_lines, move_dces_lines).
+struct port_file {
+  const char* name;  // in the package directory
+  const char* func;  // the name its messages give
+  unsigned flags;    // how replace_file keeps it
+  std::string (*move)(std::string_view text, const board_moves& moves);
+};
+using port_files = std::array<port_file, 2>;  // "Init", then "dces"
+
 // How a session's save ended.
 enum class save_end {
   saved,   // "par" holds the set (or already held it)
   aside,   // "par" changed since it was read: the set went to "par.new" (reported)
   failed,  // a file could not be written (reported)
 };
-// Saves the set while holding the writers' lock of the package directory (package_lock):
-// to "par" as save_params does when par_unchanged(at, read); otherwise to "par.new",
-// replaced whole, after "<prog>: par changed since it was read: your version is in
-// <path>" on standard error.
+// Saves the set while holding the writers' lock of the package directory (package_lock).
+// When par_unchanged(at, read): "par" as save_params writes it and, when boards as read
+// were deleted (set.moves), each of `follow` that exists rewritten to follow them; all
+// are staged first (a failure: nothing replaced), then placed in that order, a failure
+// ending the save there. Otherwise the set goes to "par.new" only, replaced whole, after
+// "<prog>: par changed since it was read: your version is in <path>" on standard error.
+// set.lines then tells where each value stands in the text written.
 save_end save_session(const program_files& at, const catalog& cat, board_set& set,
-                      const par_as_read& read);
+                      const par_as_read& read, const port_files& follow);

@@ -132,7 +132,9 @@ TEST(SaveSession, AChangedParKeepsItsBytesAndTheSetGoesBeside) {
   set.params.mode = MODE_POLL;
   std::ofstream(par) << "mode polling\n";  // another program's change
   testing::internal::CaptureStderr();
-  EXPECT_EQ(save_session(s.in("A"), cat, set, read), save_end::aside);
+  const port_files follow = {{{"Init", "build_init", KEEP_OLD, move_init_lines},
+                              {"dces", "build_dces", KEEP_OLD, move_dces_lines}}};
+  EXPECT_EQ(save_session(s.in("A"), cat, set, read, follow), save_end::aside);
   const std::string where = (s.top / "A" / "par.new").string();
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "editpar: par changed since it was read: your version is in " + where + "\n");
