@@ -7,10 +7,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "tests/golden.h"
 
@@ -155,6 +158,31 @@ TEST(Lock, DirectoriesSharingALinkedParExcludeEachOther) {
   if (!HasFailure()) clean(top);
 }
 
+// A save waits while buildc runs (it holds the writers' lock, on "cfg"), so that neither
+// reads an "Init" the other is replacing; the script saves once the lock is let go.
+TEST(Lock, SaveWaitsForTheWritersLock) {
+  const fs::path top = scratch("writers_lock");
+  const fs::path dir = top / "dir";
+  fs::create_directories(dir);
+  std::ofstream(dir / "cfg") << one_board_cfg;
+  std::ofstream(dir / "par") << one_board_par;
+  // Not inherited by the editor, which would then hold it too.
+  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  int status = -1;
+  std::thread script([&] {
+    status = run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null"));
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(read_file(dir / "par"), one_board_par);
+  close(held);
+  script.join();
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(read_file(dir / "par"),
+            "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n");
+  if (!HasFailure()) clean(top);
+}
+
 // A lock that cannot be had for another reason than another editor: a file system without
 // locks (an editpar linked with a lock call that fails so), a directory the user may not
 // read. A script writes nothing and ends with status 3; the dialogue warns and goes on.
@@ -198,34 +226,90 @@ TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
 }
 
 // "par" replaced, or created, by another program while an editor is open: the editor's
-// set goes to "par.new", status 1, and "par" stays as the other program left it.
+// set goes to "par.new", status 1, and "par" stays as the other program left it; "Init"
+// does not follow the board the editor deleted.
 TEST(Save, ParChangedWhileOpenGoesToParNew) {
   const fs::path top = scratch("par_changed");
   const fs::path dir = top / "dir";
   const std::string theirs = "# theirs\nmode polling\n";
+  const std::string empty_set = "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n";
+  const std::string init = "a00:23:respawn:/etc/getty ttya00 9600\n";
   const struct {
     bool existed;
     const char* first;  // the answer to the mode question of a new set
-    std::string saved;  // what the editor saves on quitting at once
+    const char* last;   // the answers at the menu
+    const std::string& saved;
   } cases[] = {
-      {true, "", one_board_par},
-      {false, "i\n", "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n"},
+      {true, "", "5\ny\nq\n", empty_set},  // its only board deleted
+      {false, "i\n", "q\n", empty_set},
   };
   for (const auto& c : cases) {
     clean(dir);
     fs::create_directories(dir);
     std::ofstream(dir / "cfg") << one_board_cfg;
     if (c.existed) std::ofstream(dir / "par") << one_board_par;
+    std::ofstream(dir / "Init") << init;
     open_editor open(dir, top / "err", c.first);
     ASSERT_TRUE(open.at_menu());
     std::ofstream(dir / "par.tmp") << theirs;
     fs::rename(dir / "par.tmp", dir / "par");
-    EXPECT_EQ(open.finish("q\n"), 1) << c.existed;
+    EXPECT_EQ(open.finish(c.last), 1) << c.existed;
     EXPECT_EQ(read_file(top / "err"),
               "./editpar: par changed since it was read: your version is in ./par.new\n");
     EXPECT_EQ(read_file(dir / "par"), theirs);
     EXPECT_EQ(read_file(dir / "par.new"), c.saved);
+    EXPECT_EQ(read_file(dir / "Init"), init);
     EXPECT_FALSE(fs::exists(dir / "par.old"));
+    EXPECT_FALSE(fs::exists(dir / "Init.old"));
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// The lines of `text` that hold `word`, each up to its first blank or colon, in order.
+std::vector<std::string> names_with(const std::string& text, const std::string& word) {
+  std::vector<std::string> names;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(word) != std::string::npos) names.push_back(line.substr(0, line.find(':')));
+  }
+  return names;
+}
+
+// Port a00 of board 1 and a10 of board 2 switched on, ttyA12 of board 2 a DCE line;
+// `editpar -d 1`, then buildc: what was board 2's stays on and DCE under board 1's names,
+// and nothing of board 1 is left. Also with "par" a link into another directory: the
+// program directory's "Init" and "dces" follow, where buildc reads them.
+TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
+  const fs::path top = scratch("ports_follow");
+  for (const bool linked : {false, true}) {
+    clean(top);
+    const fs::path dir = top / "A", par_dir = linked ? top / "B" : dir;
+    fs::create_directories(dir);
+    fs::create_directories(par_dir);
+    fs::copy_file(fs::path(SAMPLE_DIR) / "cfg", dir / "cfg");
+    fs::copy_file(fs::path(SAMPLE_DIR) / "par", par_dir / "par");
+    if (linked) fs::create_symlink("../B/par", dir / "par");
+    run_plan build = editor(top, dir, {"./buildc"}, "/dev/null");
+    build.exe = BUILDC_BIN;
+    ASSERT_EQ(run(build), 0) << read_file(top / "err");
+    std::string init = read_file(dir / "Init");
+    for (const char* id : {"a00:23:off", "a10:23:off"}) {
+      init.replace(init.find(id), 10, std::string(id, 3) + ":23:respawn");
+    }
+    std::ofstream(dir / "Init") << init;
+    std::ofstream(dir / "dces") << "ttyA12\n";
+
+    EXPECT_EQ(run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null")), 0) << linked;
+    EXPECT_EQ(read_file(top / "err"), "") << linked;
+    EXPECT_EQ(names_with(read_file(dir / "Init"), "respawn"), std::vector<std::string>{"a00"});
+    EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n");
+    EXPECT_EQ(read_file(dir / "dces.old"), "ttyA12\n");
+    EXPECT_EQ(run(build), 0) << read_file(top / "err");
+    const std::string now = read_file(dir / "Init");
+    EXPECT_EQ(names_with(now, "respawn"), std::vector<std::string>{"a00"}) << linked;
+    EXPECT_NE(now.find("a00:23:respawn:/etc/getty ttya00 9600\n"), std::string::npos);
+    EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n") << linked;
+    EXPECT_EQ(fs::exists(par_dir / "Init"), !linked);
   }
   if (!HasFailure()) clean(top);
 }
