@@ -1,5 +1,6 @@
 // The files of an editing session: where the editors' lock goes, and when "par" counts
-// as changed since it was read.
+// as changed since it was read. The lock and the save themselves are tried on the real
+// program, in tests/editpar/process_test.cpp.
 #include "libcfg/edit_files.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& path) {
-  std::ifstream f(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
-}
 
 // A scratch directory with two package directories, A and B, removed at the end.
 struct scratch {
@@ -58,21 +54,6 @@ TEST(ParDirectory, TheDirectoryOfTheRealPar) {
     EXPECT_EQ(par_directory(s.in("B")), c.where) << (c.link ? c.link : "none");
   }
   EXPECT_EQ(par_directory(beside_program("editpar")), ".");
-}
-
-TEST(ParLock, TwoDirectoriesSharingOneParExcludeEachOther) {
-  const scratch s;
-  std::ofstream(s.top / "A" / "par") << "mode interrupt\n";
-  fs::create_symlink(s.top / "A" / "par", s.top / "B" / "par");
-  par_lock first, second, own;
-  EXPECT_EQ(lock_par(s.in("A"), first), lock_end::held);
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(lock_par(s.in("B"), second), lock_end::busy);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "editpar: par is being edited by another editpar\n");
-  // A directory of its own once the link goes.
-  fs::remove(s.top / "B" / "par");
-  EXPECT_EQ(lock_par(s.in("B"), own), lock_end::held);
 }
 
 TEST(ParUnchanged, OnlyTheFileThatWasRead) {
@@ -118,29 +99,6 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
     c.meanwhile(par);
     EXPECT_EQ(par_unchanged(s.in("A"), read), c.unchanged) << c.what;
   }
-}
-
-TEST(SaveSession, AChangedParKeepsItsBytesAndTheSetGoesBeside) {
-  const scratch s;
-  const catalog cat = edit_test::read_catalog(edit_test::catalog_text);
-  const fs::path par = s.top / "A" / "par";
-  std::ofstream(par) << "mode interrupt\n";
-  board_set set{};
-  warning_list warnings;
-  par_as_read read;
-  ASSERT_EQ(load_par(s.in("A"), cat, set, warnings, read), status::ok);
-  set.params.mode = MODE_POLL;
-  std::ofstream(par) << "mode polling\n";  // another program's change
-  testing::internal::CaptureStderr();
-  const port_files follow = {{{"Init", "build_init", KEEP_OLD, move_init_lines},
-                              {"dces", "build_dces", KEEP_OLD, move_dces_lines}}};
-  EXPECT_EQ(save_session(s.in("A"), cat, set, read, follow), save_end::aside);
-  const std::string where = (s.top / "A" / "par.new").string();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "editpar: par changed since it was read: your version is in " + where + "\n");
-  EXPECT_EQ(slurp(par), "mode polling\n");
-  EXPECT_EQ(slurp(where), "# Common Params...\nmode polling\n# Per Board Params...\n\n");
-  EXPECT_FALSE(fs::exists(s.top / "A" / "par.old"));
 }
 
 }  // namespace
