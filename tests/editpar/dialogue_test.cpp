@@ -54,7 +54,7 @@ bool expect_follower(const tree& before, const tree& after, const fs::path& src,
   EXPECT_EQ(bytes, fs::exists(want) ? read_file(want) : old) << name;
   const bool changed = was != before.end() && bytes != old;
   if (changed) {
-    EXPECT_EQ(after.count(name + ".old") != 0 ? after.at(name + ".old").bytes : "", old);
+    EXPECT_EQ(after.contains(name + ".old") ? after.at(name + ".old").bytes : "", old);
   }
   return changed;
 }
@@ -120,7 +120,7 @@ TEST_P(Dialogue, Run) {
   }
   for (const auto& [name, e] : after) {
     const bool expected = before.count(name) != 0 || (name == "par" && written) ||
-                          (name == "par.old" && (replaced || old_given)) || made.count(name) != 0;
+                          (name == "par.old" && (replaced || old_given)) || made.contains(name);
     EXPECT_TRUE(expected) << name << " appeared";
   }
   if (!HasFailure()) clean(top);
