@@ -1,8 +1,5 @@
 // editpar: creates or edits the board parameters "par" of the package directory.
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -10,6 +7,7 @@
 
 #include "buildc/package.h"
 #include "libcfg/command_line.h"
+#include "libcfg/edit_files.h"
 #include "libcfg/editor.h"
 
 namespace {
@@ -86,6 +84,7 @@ struct loaded {
   board_set set{};
   std::size_t par_warnings = 0;
   std::size_t warnings = 0;  // of both readers
+  par_as_read read;          // "par" as read, for the save to find it unchanged
 };
 
 // Reads "cfg" and prints its warnings, as its reader met them; after a failure, where the
@@ -103,7 +102,7 @@ bool read_cfg(const program_files& at, loaded& run) {
 // is followed by how to make one.
 bool read_par(const program_files& at, loaded& run, bool hint = false) {
   warning_list warnings;
-  const status read = load_params(at, run.cat, run.set, warnings);
+  const status read = load_par(at, run.cat, run.set, warnings, run.read);
   print_warnings(warnings);
   run.par_warnings = warnings.size();
   run.warnings += warnings.size();
@@ -119,35 +118,13 @@ bool par_missing(const program_files& at) {
   return ::stat(path.get(), &st) != 0 && errno == ENOENT;
 }
 
-// The open directory whose lock this editor holds; the lock lasts as long as it is open.
-struct dir_lock {
-  int fd = -1;
-  dir_lock() = default;
-  dir_lock(const dir_lock&) = delete;
-  dir_lock& operator=(const dir_lock&) = delete;
-  ~dir_lock() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-// Takes the lock of the package directory for the rest of the run, so that two editors
-// never undo each other's changes. False when another editor holds it.
-bool lock_files(const program_files& at, dir_lock& lock) {
-  const std::string dir = at.dir.empty()  ? "."
-                          : at.dir == "/" ? "/"
-                                          : at.dir.substr(0, at.dir.size() - 1);
-  lock.fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (lock.fd >= 0 && flock(lock.fd, LOCK_EX | LOCK_NB) == 0) return true;
-  if (lock.fd >= 0 && errno == EWOULDBLOCK) {
-    std::fprintf(stderr, "%s: par is being edited by another editpar\n", at.prog);
-    return false;
-  }
-  // Without the lock the editor still works, as it did before there was one.
-  const int error = errno;
-  std::fprintf(stderr, "%s: cannot lock %s: ", at.prog, dir.c_str());
-  errno = error;
-  std::perror("");
-  return true;
+// Takes the editors' lock for the rest of the run, so that two editors never undo each
+// other's changes. False when the run ends here: another editor holds it, or, for a
+// script call (`strict`), it cannot be had at all. The dialogue goes on without it, after
+// the warning, as it did before there was a lock.
+bool lock_files(const program_files& at, par_lock& lock, bool strict) {
+  const lock_end got = lock_par(at, lock);
+  return got == lock_end::held || (got == lock_end::unavailable && !strict);
 }
 
 // The paths the check names, and the old DCE list it reads. False when a path cannot be
@@ -160,7 +137,13 @@ bool old_state(const program_files& at, check_paths& paths, port_state& ports) {
 
 // Saves the set as quitting the menus does, then warns of what the check finds in it.
 run_end save(const program_files& at, loaded& run) {
-  if (save_params(at, run.cat, run.set) != status::ok) return run_end::refused;
+  const package_file& init = package_files[PKG_INIT];
+  const package_file& dces = package_files[PKG_DCES];
+  const port_files follow = {{{init.name, init.func, init.flags, move_init_lines},
+                              {dces.name, dces.func, dces.flags, move_dces_lines}}};
+  if (save_session(at, run.cat, run.set, run.read, follow) != save_end::saved) {
+    return run_end::refused;
+  }
   check_paths paths;
   port_state ports{};
   if (old_state(at, paths, ports)) warn_after_saving(at.prog, paths, run.cat, run.set, ports);
@@ -195,10 +178,11 @@ run_end read_only(command cmd, const program_files& at) {
   return check_or_map(cmd, at, run);
 }
 
-// The dialogue; `bus_word` names the bus of a fresh set, or is null.
-run_end edit(const program_files& at, const char* bus_word) {
-  dir_lock lock;
-  if (!lock_files(at, lock)) return run_end::locked_out;
+// The dialogue; `bus_word` names the bus of a fresh set, or is null. A "par" read with
+// warnings is edited only when `force`d: saving drops what they name.
+run_end edit(const program_files& at, const char* bus_word, bool force) {
+  par_lock lock;
+  if (!lock_files(at, lock, false)) return run_end::locked_out;
   loaded run;
   if (!read_cfg(at, run)) return run_end::load_failed;
   if (par_missing(at)) {
@@ -206,6 +190,13 @@ run_end edit(const program_files& at, const char* bus_word) {
     run.set = init_params(bus_word != nullptr ? 2 : 1, bus_args);
   } else if (!read_par(at, run)) {
     return run_end::load_failed;
+  } else if (run.par_warnings != 0 && !force) {
+    std::fputs(fmt::format("{}: par read with warnings: saving would drop what they name "
+                           "(editpar -f edits anyway)\n",
+                           at.prog)
+                   .c_str(),
+               stderr);
+    return run_end::refused;
   } else {
     unset_empty_bus(run.set.params);
   }
@@ -230,8 +221,8 @@ run_end script_call(const program_files& at, int argc, char** argv) {
     std::fputs(usage, stderr);
     return run_end::bad_call;
   }
-  dir_lock lock;
-  if (!lock_files(at, lock)) return run_end::locked_out;
+  par_lock lock;
+  if (!lock_files(at, lock, true)) return run_end::locked_out;
   loaded run;
   if (!read_cfg(at, run)) return run_end::load_failed;
   const bool fresh = par_missing(at) && s.changes[0].op == 'a';
@@ -256,10 +247,12 @@ run_end script_call(const program_files& at, int argc, char** argv) {
 }
 
 // The words of the dialogue: [-f] [WORD], WORD naming the bus by its first letter.
-// Sets `bus_word` to the bus named, or null; false after the usage error for a word the
-// dialogue does not take.
-bool dialogue_words(const char* prog, const std::vector<char*>& words, const char*& bus_word) {
-  std::size_t i = !words.empty() && std::strcmp(words[0], "-f") == 0 ? 1 : 0;
+// Sets `force` when -f is given and `bus_word` to the bus named, or null; false after the
+// usage error for a word the dialogue does not take.
+bool dialogue_words(const char* prog, const std::vector<char*>& words, bool& force,
+                    const char*& bus_word) {
+  force = !words.empty() && std::strcmp(words[0], "-f") == 0;
+  std::size_t i = force ? 1 : 0;
   bus_word = nullptr;
   if (i < words.size() && words[i][0] != '-') {
     bus_word = words[i++];
@@ -302,8 +295,9 @@ run_end run_command(command cmd, const command_words& cl) {
     }
     case command::edit: {
       const char* bus_word = nullptr;
-      if (!dialogue_words(prog, cl.words, bus_word)) return run_end::bad_call;
-      return edit(cl.at, bus_word);
+      bool force = false;
+      if (!dialogue_words(prog, cl.words, force, bus_word)) return run_end::bad_call;
+      return edit(cl.at, bus_word, force);
     }
     default:
       return read_only(cmd, cl.at);

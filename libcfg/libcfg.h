@@ -328,9 +328,42 @@ enum replace_flag : unsigned {
 // - a failure after that is reported as "write(<path>)"; the file keeps its old contents
 //   (when it was not rewritten in place), a missing file stays missing, and no temporary
 //   file is left.
-// SIGINT, SIGTERM and SIGHUP wait until the file is replaced.
+// SIGINT, SIGTERM and SIGHUP wait until the file is replaced. stage_file then place_file.
 status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
                     unsigned flags);
+
+// One file's replacement made ready, nothing visible changed yet: the new contents written
+// and flushed beside the file, its ".old" copy complete and flushed. Move-only; dropped
+// before it is placed, it removes what it made and leaves no file behind. While one is
+// pending, SIGINT, SIGTERM and SIGHUP wait.
+class staged_file {
+ public:
+  struct parts;  // what was made, in replace_file.cpp
+  staged_file();
+  ~staged_file();
+  staged_file(staged_file&& other) noexcept;
+  staged_file& operator=(staged_file&& other) noexcept;
+  // Whether a replacement waits to be placed (false: nothing to do, placed, or failed).
+  bool pending() const { return parts_ != nullptr; }
+
+ private:
+  std::unique_ptr<parts> parts_;
+  friend status stage_file(const char* prog, const char* func, const char* path,
+                           std::string_view text, unsigned flags, staged_file& staged);
+  friend status place_file(staged_file& staged);
+};
+// The first half of replace_file: everything but the renames (or the in-place write) that
+// make the new contents the file's. Reports its failures as replace_file does and then
+// leaves `staged` empty and nothing changed; equal contents leave `staged` empty too, with
+// status::ok. Where the directory takes no new file, an existing ".old" copy is rewritten in
+// place already here. REQUIRES: no other staged file of this process is for the same file.
+status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
+                  unsigned flags, staged_file& staged);
+// The second half: renames the new contents onto the file, then the ".old" copy onto
+// "NAME.old" (a file rewritten in place: its ".old" copy first, then the file). A failure
+// is reported as replace_file reports it. `staged` is empty afterwards; an empty one is
+// status::ok.
+status place_file(staged_file& staged);
 
 // The name a program was started by (argv[0], or "" without one), for its paths and its
 // messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write.

@@ -9,7 +9,9 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -17,22 +19,28 @@
 
 namespace {
 
-// SIGINT, SIGTERM and SIGHUP wait while a file is replaced, so that no temporary file is
-// left behind; they take effect when the replacement is over.
+// SIGINT, SIGTERM and SIGHUP wait while a file is staged or replaced, so that no temporary
+// file is left behind; they take effect when the last replacement under way is over.
+// Counted, because staged files may be dropped in any order.
 class held_signals {
  public:
   held_signals() {
+    if (depth_++ != 0) return;
     sigset_t held;
     sigemptyset(&held);
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, sig);
     sigprocmask(SIG_BLOCK, &held, &before_);
   }
-  ~held_signals() { sigprocmask(SIG_SETMASK, &before_, nullptr); }
+  ~held_signals() {
+    if (--depth_ == 0) sigprocmask(SIG_SETMASK, &before_, nullptr);
+  }
   held_signals(const held_signals&) = delete;
   held_signals& operator=(const held_signals&) = delete;
 
  private:
-  sigset_t before_{};
+  // The signal mask is the process's own: so is what restores it.
+  static inline int depth_ = 0;
+  static inline sigset_t before_{};
 };
 
 // A descriptor closed when it goes out of scope, unless its close is checked first.
@@ -54,6 +62,38 @@ class fd_owner {
 
  private:
   int fd_;
+};
+
+// A name this run made beside a file: removed again unless it is renamed into place.
+class staged_name {
+ public:
+  staged_name() = default;
+  explicit staged_name(std::string path) : path_(std::move(path)) {}
+  ~staged_name() { drop(); }
+  staged_name(const staged_name&) = delete;
+  staged_name& operator=(const staged_name&) = delete;
+  staged_name& operator=(staged_name&& other) noexcept {
+    drop();
+    path_ = std::move(other.path_);
+    other.path_.clear();
+    return *this;
+  }
+  bool empty() const { return path_.empty(); }
+  bool place_as(const std::string& target) {
+    if (::rename(path_.c_str(), target.c_str()) != 0) return false;
+    path_.clear();
+    return true;
+  }
+
+ private:
+  void drop() {
+    if (path_.empty()) return;
+    const int saved = errno;
+    ::unlink(path_.c_str());
+    errno = saved;
+    path_.clear();
+  }
+  std::string path_;
 };
 
 // The directory part of `path` ("." when it has none) and the name after it.
@@ -116,65 +156,51 @@ bool same_contents(const std::string& path, const struct stat& st, std::string_v
   return read_all(path, now) && now == text;
 }
 
-// A file created beside `path` under a name of its own: "." + the file's name + a suffix.
-// Removed again unless it is renamed into place.
-class temp_file {
- public:
-  explicit temp_file(const std::string& path) {
-    // Counts the names this process tried, so that no two of its files share one.
-    static unsigned serial;
-    const std::string stem = dir_of(path) + "/." + name_of(path) + ".";
-    for (int tries = 0; tries < 100; ++tries) {
-      path_ = stem + std::to_string(getpid()) + "-" + std::to_string(serial++);
-      // 0666 as for fopen: the umask applies.
-      fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd_ >= 0 || errno != EEXIST) break;
-    }
-  }
-  ~temp_file() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!placed_) {
-      const int saved = errno;
-      ::unlink(path_.c_str());
-      errno = saved;
-    }
-  }
-  temp_file(const temp_file&) = delete;
-  temp_file& operator=(const temp_file&) = delete;
+// Writes `text` to `fd`, flushed to the disk when `sync`, and closes it.
+bool fill(int fd, std::string_view text, bool sync) {
+  fd_owner owner(fd);
+  const bool ok = write_all(fd, text) && (!sync || ::fsync(fd) == 0);
+  const int saved = errno;
+  const bool closed = owner.close();
+  if (!ok) errno = saved;
+  return ok && closed;
+}
 
-  bool made() const { return fd_ >= 0; }
-
-  // Writes `text`, flushed to the disk when `sync`, and closes the file.
-  bool fill(std::string_view text, bool sync) {
-    const bool ok = write_all(fd_, text) && (!sync || ::fsync(fd_) == 0);
-    const int saved = errno;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!ok) errno = saved;
-    return ok && closed;
+// The permission bits, owner and group of the file it replaces, as far as allowed: only
+// root gives a file to another user, and a user only to a group of his own; failing that,
+// the new file stays the writer's, like one fopen creates.
+void take_over(int fd, const struct stat& st) {
+  if (fchown(fd, st.st_uid, st.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    errno = 0;
   }
+  fchmod(fd, st.st_mode & 07777);
+}
 
-  // The permission bits, owner and group of the file it replaces, as far as allowed: only
-  // root gives a file to another user, and a user only to a group of his own; failing
-  // that, the new file stays the writer's, like one fopen creates.
-  void take_over(const struct stat& st) const {
-    if (fchown(fd_, st.st_uid, st.st_gid) != 0 &&
-        fchown(fd_, static_cast<uid_t>(-1), st.st_gid) != 0) {
-      errno = 0;
-    }
-    fchmod(fd_, st.st_mode & 07777);
+// How making a file beside another went: `refused` when it could not even be created.
+enum class made { ok, refused, failed };
+
+// Writes `text` to a new file beside `path`: "." + the file's name + "." + PID + "-" + a
+// serial, with the bits of `like` when given. `out` owns it on success.
+made make_beside(const std::string& path, const struct stat* like, std::string_view text, bool sync,
+                 staged_name& out) {
+  // Counts the names this process tried, so that no two of its files share one.
+  static unsigned serial;
+  const std::string stem = dir_of(path) + "/." + name_of(path) + "." + std::to_string(getpid());
+  std::string name;
+  int fd = -1;
+  for (int tries = 0; tries < 100; ++tries) {
+    name = stem + "-" + std::to_string(serial++);
+    // 0666 as for fopen: the umask applies.
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) break;
   }
-
-  bool place_as(const std::string& path) {
-    placed_ = ::rename(path_.c_str(), path.c_str()) == 0;
-    return placed_;
-  }
-
- private:
-  std::string path_;
-  int fd_ = -1;
-  bool placed_ = false;
-};
+  if (fd < 0) return made::refused;
+  staged_name made_name(name);
+  if (like != nullptr) take_over(fd, *like);
+  if (!fill(fd, text, sync)) return made::failed;
+  out = std::move(made_name);
+  return made::ok;
+}
 
 // Writes `text` into the existing file at `path` itself: what fopen and fwrite would do.
 bool write_in_place(const std::string& path, std::string_view text, bool sync) {
@@ -185,36 +211,6 @@ bool write_in_place(const std::string& path, std::string_view text, bool sync) {
   const bool closed = fd.close();
   if (!ok) errno = saved;
   return ok && closed;
-}
-
-// Keeps the current version of `path` as `path`.old, replacing an older one: a hard link
-// to it when `link_ok` (the file itself is about to be renamed over, not rewritten), else a
-// copy. The copy goes in place of an existing .old where no new file can be made.
-bool keep_old(const std::string& path, const struct stat& st, bool link_ok) {
-  const std::string old_path = path + ".old";
-  if (link_ok) {
-    const std::string stem =
-        dir_of(path) + "/." + name_of(old_path) + "." + std::to_string(getpid());
-    ::unlink(stem.c_str());  // what a run of this process number left when it was killed
-    if (::link(path.c_str(), stem.c_str()) == 0) {
-      if (::rename(stem.c_str(), old_path.c_str()) == 0) return true;
-      ::unlink(stem.c_str());
-    }
-  }
-  std::string text;
-  if (!read_all(path, text)) return false;
-  temp_file copy(old_path);
-  if (copy.made()) {
-    copy.take_over(st);
-    return copy.fill(text, true) && copy.place_as(old_path);
-  }
-  const int refused = errno;  // why no file could be made: what the user is told
-  struct stat old_st {};
-  if (::stat(old_path.c_str(), &old_st) == 0 && S_ISREG(old_st.st_mode)) {
-    return write_in_place(old_path, text, true);
-  }
-  errno = refused;
-  return false;
 }
 
 void report(const char* prog, const char* func, const char* call, const char* path) {
@@ -247,43 +243,83 @@ bool writable(const char* prog, const char* func, const char* path, const std::s
   return false;
 }
 
-// What one replacement is about.
-struct replace_job {
-  std::string file;  // the file itself, symbolic links followed
-  struct stat st;    // its status, when it exists
-  bool exists;
-  std::string_view text;
-  bool sync;  // flushed to the disk before it takes the file's place
-  bool keep;  // the current version stays as FILE.old
-};
-
-// Writes the new contents to a file beside the old one, which then takes its place. False
-// also when that file could not be made (`refused`, errno telling why).
-bool replace_beside(const replace_job& job, bool& refused) {
-  temp_file next(job.file);
-  refused = !next.made();
-  if (refused) return false;
-  if (job.exists) next.take_over(job.st);
-  return next.fill(job.text, job.sync) && (!job.keep || keep_old(job.file, job.st, true)) &&
-         next.place_as(job.file);
+bool dir_takes_files(const std::string& file) {
+  return faccessat(AT_FDCWD, dir_of(file).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-bool write_new(const replace_job& job) {
+}  // namespace
+
+// What a staged replacement made, and what it still has to do.
+struct staged_file::parts {
+  held_signals held;       // first made, last gone: the staged names are removed under it
+  std::string prog, func;  // for the messages
+  std::string path;        // the path as given: the messages name it
+  std::string file;        // the file itself, symbolic links followed
+  bool sync = false;
+  bool in_place = false;  // rewritten where it stands at placing time, from `text`
+  std::string text;       // the new contents, kept only for an in-place write
+  staged_name next;       // the new contents beside the file
+  staged_name old;        // the current version, to become FILE.old
+};
+
+namespace {
+
+// Stages the current version of the file as FILE.old: a hard link to it when `link_ok`
+// (the file is about to be renamed over, not rewritten), else a flushed copy. Where no new
+// file can be made, an existing FILE.old is rewritten in place now.
+bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
+  const std::string old_path = p.file + ".old";
+  if (link_ok) {
+    std::string stem = dir_of(p.file) + "/." + name_of(old_path) + "." + std::to_string(getpid());
+    ::unlink(stem.c_str());  // what a run of this process number left when it was killed
+    if (::link(p.file.c_str(), stem.c_str()) == 0) {
+      p.old = staged_name(std::move(stem));
+      return true;
+    }
+  }
+  std::string text;
+  if (!read_all(p.file, text)) return false;
+  const made m = make_beside(old_path, &st, text, true, p.old);
+  if (m != made::refused) return m == made::ok;
+  const int refused = errno;  // why no file could be made: what the user is told
+  struct stat old_st {};
+  if (::stat(old_path.c_str(), &old_st) == 0 && S_ISREG(old_st.st_mode)) {
+    return write_in_place(old_path, text, true);
+  }
+  errno = refused;
+  return false;
+}
+
+// Makes the new contents ready beside the file, or, for a file rewritten in place, keeps
+// them for placing; stages its ".old" copy when `keep`.
+bool prepare(staged_file::parts& p, const struct stat& st, bool exists, std::string_view text,
+             bool keep) {
   // A new file beside it and a rename need a writable directory; a file of several names
   // is rewritten where it stands, so that every name sees the new contents.
-  const bool in_place =
-      job.exists && (job.st.st_nlink > 1 ||
-                     faccessat(AT_FDCWD, dir_of(job.file).c_str(), W_OK | X_OK, AT_EACCESS) != 0);
+  const bool in_place = exists && (st.st_nlink > 1 || !dir_takes_files(p.file));
   if (!in_place) {
-    bool refused = false;
-    const bool placed = replace_beside(job, refused);
-    if (!refused) return placed;
+    const made m = make_beside(p.file, exists ? &st : nullptr, text, p.sync, p.next);
+    if (m == made::ok) return !keep || stage_old(p, st, true);
     // Creating it was refused though the directory looked writable (a read-only mount, a
     // sticky directory): an existing file is still rewritten as fopen would.
-    if (!job.exists || (errno != EACCES && errno != EPERM && errno != EROFS)) return false;
+    if (m == made::failed || !exists || (errno != EACCES && errno != EPERM && errno != EROFS)) {
+      return false;
+    }
   }
-  return (!job.keep || keep_old(job.file, job.st, false)) &&
-         write_in_place(job.file, job.text, job.sync);
+  p.in_place = true;
+  p.text = text;
+  return !keep || stage_old(p, st, false);
+}
+
+// Renames what was staged into place: the file, then its ".old" copy, so that a failure in
+// between never leaves the two names on one file. A file rewritten in place gets its
+// ".old" copy first, so that the previous version is kept whatever the write comes to.
+bool place(staged_file::parts& p) {
+  const std::string old_path = p.file + ".old";
+  if (p.in_place) {
+    return (p.old.empty() || p.old.place_as(old_path)) && write_in_place(p.file, p.text, p.sync);
+  }
+  return p.next.place_as(p.file) && (p.old.empty() || p.old.place_as(old_path));
 }
 
 }  // namespace
@@ -298,14 +334,45 @@ void report_call(const char* prog, const char* func, const char* call, const cha
   report(prog, func, call, path);
 }
 
+staged_file::staged_file() = default;
+staged_file::~staged_file() = default;
+staged_file::staged_file(staged_file&& other) noexcept = default;
+staged_file& staged_file::operator=(staged_file&& other) noexcept = default;
+
+status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
+                  unsigned flags, staged_file& staged) {
+  staged = staged_file();
+  const std::string file = file_behind(path);
+  struct stat st {};
+  bool exists = false;
+  if (!writable(prog, func, path, file, st, exists)) return status::failed;
+  if (exists && same_contents(file, st, text)) return status::ok;
+  auto p = std::make_unique<staged_file::parts>();
+  p->prog = prog;
+  p->func = func;
+  p->path = path;
+  p->file = file;
+  p->sync = (flags & SYNC) != 0;
+  if (!prepare(*p, st, exists, text, exists && (flags & KEEP_OLD) != 0)) {
+    report(prog, func, "write", path);
+    return status::failed;
+  }
+  staged.parts_ = std::move(p);
+  return status::ok;
+}
+
+status place_file(staged_file& staged) {
+  if (!staged.pending()) return status::ok;
+  staged_file::parts& p = *staged.parts_;
+  const bool placed = place(p);
+  if (!placed) report(p.prog.c_str(), p.func.c_str(), "write", p.path.c_str());
+  staged.parts_.reset();
+  return placed ? status::ok : status::failed;
+}
+
 status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
                     unsigned flags) {
-  replace_job job{file_behind(path), {}, false, text, (flags & SYNC) != 0, false};
-  if (!writable(prog, func, path, job.file, job.st, job.exists)) return status::failed;
-  if (job.exists && same_contents(job.file, job.st, text)) return status::ok;
-  job.keep = job.exists && (flags & KEEP_OLD) != 0;
-  const held_signals held;
-  if (write_new(job)) return status::ok;
-  report(prog, func, "write", path);
-  return status::failed;
+  staged_file staged;
+  if (stage_file(prog, func, path, text, flags, staged) != status::ok) return status::failed;
+  return place_file(staged);
 }

@@ -1,12 +1,17 @@
-// Replacing a file while signals arrive: whenever the program is stopped, the file holds
-// its old contents or its new ones, whole, and no temporary file is left beside it.
+// Replacing files: staged and dropped, staged and placed as a group, failing part way, and
+// stopped by signals. Whatever happens, a file holds its old contents or its new ones,
+// whole, no temporary file is left beside it, and a file and its ".old" copy stay two files.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -23,6 +28,246 @@ std::string read_file(const fs::path& p) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+void write_file(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
+}
+
+// A scratch directory of this test, made empty.
+fs::path scratch(const char* name) {
+  fs::path dir = fs::temp_directory_path() / (std::string(name) + "_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+// What a directory shows: each name with its bytes, inode and number of links.
+struct seen {
+  std::string bytes;
+  ino_t ino;
+  nlink_t links;
+  bool operator==(const seen&) const = default;
+};
+std::map<std::string, seen> listing(const fs::path& dir) {
+  std::map<std::string, seen> names;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    struct stat st {};
+    lstat(e.path().c_str(), &st);
+    const std::string bytes = S_ISREG(st.st_mode) ? read_file(e.path()) : "";  // a FIFO waits
+    names[e.path().filename().string()] = {bytes, st.st_ino, st.st_nlink};
+  }
+  return names;
+}
+
+bool sigint_held() {
+  sigset_t now;
+  sigprocmask(SIG_BLOCK, nullptr, &now);
+  return sigismember(&now, SIGINT) == 1;
+}
+
+// The files a save of the editor replaces as one group, in the order they are placed.
+constexpr const char* group[] = {"par", "Init", "dces"};
+
+// A directory holding each file of the group with "old NAME\n", and the new contents.
+fs::path group_dir(const char* test) {
+  fs::path dir = scratch(test);
+  for (const char* name : group) write_file(dir / name, std::string("old ") + name + "\n");
+  return dir;
+}
+std::string new_text(const char* name) {
+  return std::string("new ") + name + " contents\n";
+}
+
+TEST(StageFile, DroppedLeavesTheDirectoryAsItWas) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> set_up;  // what stands at "X" before
+  } cases[] = {
+      {"absent", [](const fs::path&) {}},
+      {"plain", [](const fs::path& d) { write_file(d / "X", "old\n"); }},
+      {"with an older .old",
+       [](const fs::path& d) {
+         write_file(d / "X", "old\n");
+         write_file(d / "X.old", "older\n");
+       }},
+      {"hard-linked, rewritten in place",
+       [](const fs::path& d) {
+         write_file(d / "X", "old\n");
+         fs::create_hard_link(d / "X", d / "Y");
+       }},
+      {"a symbolic link",
+       [](const fs::path& d) {
+         write_file(d / "T", "old\n");
+         fs::create_symlink("T", d / "X");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = scratch("stage_drop");
+    c.set_up(dir);
+    const auto before = listing(dir);
+    {
+      staged_file staged;
+      ASSERT_EQ(stage_file("prog", "f", (dir / "X").c_str(), "new\n", KEEP_OLD | SYNC, staged),
+                status::ok);
+      EXPECT_TRUE(staged.pending());
+      EXPECT_TRUE(sigint_held());
+      staged_file moved = std::move(staged);  // the one that is dropped
+      EXPECT_TRUE(moved.pending());
+    }
+    EXPECT_EQ(listing(dir), before);
+    EXPECT_FALSE(sigint_held());
+    fs::remove_all(dir);
+  }
+}
+
+TEST(StageFile, AGroupChangesOnlyAsEachIsPlaced) {
+  const fs::path dir = group_dir("stage_group");
+  write_file(dir / "Init", new_text("Init"));  // current already: nothing to do
+  const auto before = listing(dir);
+  staged_file staged[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string path = (dir / group[i]).string();
+    ASSERT_EQ(stage_file("prog", "f", path.c_str(), new_text(group[i]), KEEP_OLD | SYNC, staged[i]),
+              status::ok);
+  }
+  EXPECT_FALSE(staged[1].pending());
+  for (const char* name : group) EXPECT_EQ(read_file(dir / name), before.at(name).bytes);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(place_file(staged[i]), status::ok);
+    EXPECT_FALSE(staged[i].pending());
+    for (int j = 0; j < 3; ++j) {
+      const std::string name = group[j];
+      const bool placed = j <= i && j != 1;
+      EXPECT_EQ(read_file(dir / name), placed ? new_text(group[j]) : before.at(name).bytes) << name;
+      EXPECT_EQ(fs::exists(dir / (name + ".old")), placed) << name;
+    }
+  }
+  EXPECT_EQ(read_file(dir / "par.old"), "old par\n");
+  EXPECT_EQ(listing(dir).at("Init"), before.at("Init"));  // untouched: the same file
+  EXPECT_EQ(listing(dir).size(), 5u);                     // and no staging file is left
+  fs::remove_all(dir);
+}
+
+// Stages the group, all or nothing: a failure drops what was staged. Then places it.
+int stage_group(const fs::path& dir) {
+  staged_file staged[3];
+  for (int i = 0; i < 3; ++i) {
+    const std::string path = (dir / group[i]).string();
+    const std::string text = new_text(group[i]);
+    if (stage_file("prog", "f", path.c_str(), text, KEEP_OLD | SYNC, staged[i]) != status::ok) {
+      return 1;
+    }
+  }
+  for (staged_file& s : staged) (void)place_file(s);
+  return 0;
+}
+
+// stage_group in a child, under a file size limit of `limit` bytes (none when -1). Returns
+// what the child wrote on standard error (through a pipe, which the limit spares).
+std::string stage_group_in_child(const fs::path& dir, long limit, int& exit_status) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 2);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit r{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+    if (limit >= 0) setrlimit(RLIMIT_FSIZE, &r);
+    std::_Exit(stage_group(dir));
+  }
+  close(fds[1]);
+  std::string told;
+  char block[512];
+  for (ssize_t n; (n = read(fds[0], block, sizeof block)) > 0;) told.append(block, n);
+  close(fds[0]);
+  int st = 0;
+  waitpid(pid, &st, 0);
+  exit_status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return told;
+}
+
+TEST(StageFile, AFailureWhileStagingLeavesEveryFileAsItWas) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> set_up;
+    long limit;
+    const char* told;  // "DIR/" stands for the directory
+  } cases[] = {
+      {"the last is a FIFO",
+       [](const fs::path& d) {
+         fs::remove(d / "dces");
+         mkfifo((d / "dces").c_str(), 0644);
+       },
+       -1, "prog: f: DIR/dces is not a regular file\n"},
+      {"the second is too large", [](const fs::path&) {}, static_cast<long>(new_text("par").size()),
+       "prog: f: write(DIR/Init) File too large\n"},
+      {"the last has no room for its .old copy",
+       [](const fs::path& d) {
+         write_file(d / "dces", std::string(100, 'd'));
+         fs::create_hard_link(d / "dces", d / "dces.link");  // copied, not linked
+       },
+       50, "prog: f: write(DIR/dces) File too large\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = group_dir("stage_fails");
+    c.set_up(dir);
+    const auto before = listing(dir);
+    int exit_status = -1;
+    std::string want = c.told;
+    want.replace(want.find("DIR/"), 4, (dir / "").string());
+    EXPECT_EQ(stage_group_in_child(dir, c.limit, exit_status), want);
+    EXPECT_EQ(exit_status, 1);
+    EXPECT_EQ(listing(dir), before);
+    fs::remove_all(dir);
+  }
+}
+
+TEST(PlaceFile, AFailedRenameLeavesTheFileAndItsOldTwoFiles) {
+  const struct {
+    const char* name;
+    std::function<void(const fs::path&)> spoil;  // done between staging and placing
+    const char* told;                            // "DIR/" stands for the directory
+    const char* x;                               // what "X" then holds
+  } cases[] = {
+      {"the new contents are gone",
+       [](const fs::path& d) {
+         for (const auto& e : fs::directory_iterator(d)) {
+           const std::string name = e.path().filename().string();
+           if (name.rfind(".X.", 0) == 0 && name.find("old") == std::string::npos) {
+             fs::remove(e.path());
+           }
+         }
+       },
+       "prog: f: write(DIR/X) No such file or directory\n", "old\n"},
+      {"X.old became a directory",
+       [](const fs::path& d) {
+         fs::remove(d / "X.old");
+         fs::create_directories(d / "X.old" / "in");
+       },
+       "prog: f: write(DIR/X) Is a directory\n", "new\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = scratch("place_fails");
+    write_file(dir / "X", "old\n");
+    write_file(dir / "X.old", "older\n");
+    staged_file staged;
+    ASSERT_EQ(stage_file("prog", "f", (dir / "X").c_str(), "new\n", KEEP_OLD, staged), status::ok);
+    c.spoil(dir);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(place_file(staged), status::failed);
+    std::string want = c.told;
+    want.replace(want.find("DIR/"), 4, (dir / "").string());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), want);
+    const auto now = listing(dir);
+    EXPECT_EQ(now.at("X").bytes, c.x);
+    EXPECT_EQ(now.at("X").links, 1u);
+    for (const auto& [name, file] : now) EXPECT_NE(name[0], '.') << name << " left behind";
+    fs::remove_all(dir);
+  }
 }
 
 TEST(ReplaceFile, SignalsNeverLeaveAPartOrATemporaryFile) {

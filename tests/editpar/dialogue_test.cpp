@@ -5,14 +5,18 @@
 //
 // Expected: "out" (standard output), "err" (standard error, empty when absent), "status"
 // (0 when absent) and "par.out" (the written "par"; when absent, "par" must be as it was, or
-// still absent). A "par" replaced by other bytes leaves its previous version in "par.old";
-// no other file may appear, and none may change its kind or bits or be rewritten unchanged.
+// still absent). A "par" replaced by other bytes leaves its previous version in "par.old".
+// "Init" and "dces", staged too, follow the boards a save deleted: "Init.out" and
+// "dces.out" are what they must hold then (when absent, their bytes as staged), with the
+// previous version in "Init.old" and "dces.old". No other file may appear, and none may
+// change its kind or bits or be rewritten unchanged.
 //
 // A folder with "calls" runs editpar once for each of its lines, as a script would: what
 // they print is expected one after the other, their statuses one a line, and "par.old.out"
 // is the "par.old" the last change left.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "tests/golden.h"
@@ -33,6 +37,28 @@ void regenerate_par(const tree& before, const tree& after, const fs::path& dir,
   if (fs::exists(src / "par.old.out")) expect_file(read_file(dir / "par.old"), src / "par.old.out");
 }
 
+// The files that follow the boards of "par".
+constexpr const char* port_files[] = {"Init", "dces"};
+
+// Expects `name` to hold "<name>.out" of the case (its bytes before the run when there is
+// none), and its previous version in "<name>.old" when it changed; rewrites "<name>.out"
+// when regenerating. Returns whether it changed.
+bool expect_follower(const tree& before, const tree& after, const fs::path& src,
+                     const std::string& name) {
+  const auto was = before.find(name);
+  const auto now = after.find(name);
+  const std::string old = was != before.end() ? was->second.bytes : "";
+  const std::string bytes = now != after.end() ? now->second.bytes : "";
+  const fs::path want = src / (name + ".out");
+  if (regenerating() && (bytes != old || fs::exists(want))) expect_file(bytes, want);
+  EXPECT_EQ(bytes, fs::exists(want) ? read_file(want) : old) << name;
+  const bool changed = was != before.end() && bytes != old;
+  if (changed) {
+    EXPECT_EQ(after.contains(name + ".old") ? after.at(name + ".old").bytes : "", old);
+  }
+  return changed;
+}
+
 class Dialogue : public testing::TestWithParam<std::string> {};
 
 TEST_P(Dialogue, Run) {
@@ -40,7 +66,7 @@ TEST_P(Dialogue, Run) {
   const fs::path top = scratch("editpar_" + GetParam());
   const fs::path dir = top / "dir";
   fs::create_directories(dir);
-  for (const char* f : {"cfg", "par", "dces"}) {
+  for (const char* f : {"cfg", "par", "dces", "Init"}) {
     if (fs::exists(src / f)) fs::copy_file(src / f, dir / f);
   }
   std::vector<std::string> calls{read_file(src / "args")};
@@ -88,9 +114,13 @@ TEST_P(Dialogue, Run) {
   } else if (replaced) {
     EXPECT_EQ(read_file(dir / "par.old"), par->second.bytes);
   }
+  std::set<std::string> made;
+  for (const char* name : port_files) {
+    if (expect_follower(before, after, src, name)) made.insert(name + std::string(".old"));
+  }
   for (const auto& [name, e] : after) {
     const bool expected = before.count(name) != 0 || (name == "par" && written) ||
-                          (name == "par.old" && (replaced || old_given));
+                          (name == "par.old" && (replaced || old_given)) || made.contains(name);
     EXPECT_TRUE(expected) << name << " appeared";
   }
   if (!HasFailure()) clean(top);

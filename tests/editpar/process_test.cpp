@@ -1,19 +1,33 @@
 // editpar as a process among others: while one waits at its menu, a second one, or a
-// script's change, is refused with status 3 before it reads or writes anything, and
-// listing, checking and the map need no lock;
+// script's change, is refused with status 3 before it reads or writes anything (also from
+// another directory whose "par" links to the same file), and listing, checking and the map
+// need no lock; a lock that cannot be had stops a script but not the dialogue; a "par"
+// replaced while an editor is open is kept, the editor's set going to "par.new";
 // started without even a program name, it works on the files of the current directory.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "tests/golden.h"
 
 namespace {
 
 using namespace golden;
+
+constexpr char one_board_cfg[] =
+    "mode a\npkg kdz\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\nirqs 5\n"
+    "ioas-primary 300\n";
+constexpr char one_board_par[] =
+    "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
+    "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n"
+    "\tdpa  d0000\n\n";
 
 // A run of editpar in `dir` as `argv`, its answers from `in`, its output in `top`.
 run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::string> argv,
@@ -28,37 +42,70 @@ run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::strin
   return plan;
 }
 
+// An editor started in `dir`, given `first` answers at once, that waits at its main menu
+// until answered; its standard error goes to `err`.
+class open_editor {
+ public:
+  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "") {
+    int to[2], from[2];
+    if (pipe(to) != 0 || pipe(from) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(to[0], 0);
+      dup2(from[1], 1);
+      close(to[1]);
+      close(from[0]);
+      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (e >= 0) dup2(e, 2);
+      if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", nullptr);
+      _exit(127);
+    }
+    close(to[0]);
+    close(from[1]);
+    to_ = to[1];
+    from_ = from[0];
+    if (write(to_, first.data(), first.size()) != static_cast<ssize_t>(first.size())) close(to_);
+  }
+  ~open_editor() {
+    if (pid_ > 0) finish("");
+  }
+  open_editor(const open_editor&) = delete;
+  open_editor& operator=(const open_editor&) = delete;
+
+  // Whether it shows its main menu.
+  bool at_menu() {
+    std::size_t at = 0;
+    return pid_ > 0 && wait_for(from_, seen_, at, "Selection (1-5, q to quit): ");
+  }
+  // Gives it `answers` and the end of its input; returns its exit status (-1 when killed).
+  int finish(const std::string& answers) {
+    const bool sent =
+        write(to_, answers.data(), answers.size()) == static_cast<ssize_t>(answers.size());
+    close(to_);
+    int status = -1;
+    waitpid(pid_, &status, 0);
+    close(from_);
+    pid_ = -1;
+    return sent && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int to_ = -1, from_ = -1;
+  std::string seen_;
+};
+
 TEST(Lock, SecondEditorIsRefused) {
   const fs::path top = scratch("lock");
   const fs::path dir = top / "dir";
   fs::create_directories(dir);
-  const std::string par =
-      "# Common Params...\nmode interrupt\n\nbus at\n# Per Board Params...\n\n"
-      "# Board 1...\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  300\n"
-      "\tdpa  d0000\n\n";
-  std::ofstream(dir / "cfg") << "mode a\npkg kdz\ntype t8\nclass \"Eight ports\"\nbus at\n"
-                                "sizes 16\nirqs 5\nioas-primary 300\n";
+  const std::string par = one_board_par;
+  std::ofstream(dir / "cfg") << one_board_cfg;
   std::ofstream(dir / "par") << par;
   std::ofstream(top / "delete") << "5\ny\nq\n";  // what the second editor would answer
 
-  int to_first[2], from_first[2];
-  ASSERT_EQ(pipe(to_first), 0);
-  ASSERT_EQ(pipe(from_first), 0);
-  const pid_t first = fork();
-  if (first == 0) {
-    dup2(to_first[0], 0);
-    dup2(from_first[1], 1);
-    close(to_first[1]);
-    close(from_first[0]);
-    if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", nullptr);
-    _exit(127);
-  }
-  close(to_first[0]);
-  close(from_first[1]);
-  std::string seen;
-  std::size_t from = 0;
-  ASSERT_TRUE(wait_for(from_first[0], seen, from, "Selection (1-5, q to quit): "));
-
+  open_editor first(dir, top / "err_first");
+  ASSERT_TRUE(first.at_menu());
   run_plan second = editor(top, dir, {"./editpar"}, top / "delete");
   EXPECT_EQ(run(second), 3);
   EXPECT_EQ(read_file(top / "out"), "");
@@ -76,13 +123,194 @@ TEST(Lock, SecondEditorIsRefused) {
   }
 
   // The first editor goes on and quits; the set it saves is the one it read.
-  ASSERT_EQ(write(to_first[1], "q\n", 2), 2);
-  close(to_first[1]);
-  int status = -1;
-  waitpid(first, &status, 0);
-  close(from_first[0]);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(first.finish("q\n"), 0);
   EXPECT_EQ(read_file(dir / "par"), par);
+  if (!HasFailure()) clean(top);
+}
+
+// A "par" in B that links to A's: an editor in either directory keeps a script in the
+// other out, and the one lock follows the link.
+TEST(Lock, DirectoriesSharingALinkedParExcludeEachOther) {
+  const fs::path top = scratch("linked_lock");
+  const struct {
+    const char* editor_in;
+    const char* script_in;
+  } cases[] = {{"A", "B"}, {"B", "A"}};
+  for (const auto& c : cases) {
+    for (const char* d : {"A", "B"}) {
+      fs::create_directories(top / d);
+      std::ofstream(top / d / "cfg") << one_board_cfg;
+    }
+    std::ofstream(top / "A" / "par") << one_board_par;
+    fs::remove(top / "B" / "par");
+    fs::create_symlink("../A/par", top / "B" / "par");
+
+    open_editor open(top / c.editor_in, top / "err_open");
+    ASSERT_TRUE(open.at_menu()) << c.editor_in;
+    const run_plan script = editor(top, top / c.script_in, {"./editpar", "-d", "1"}, "/dev/null");
+    EXPECT_EQ(run(script), 3) << c.script_in;
+    EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
+    EXPECT_EQ(open.finish("q\n"), 0);
+    EXPECT_EQ(read_file(top / "err_open"), "");
+    EXPECT_EQ(read_file(top / "A" / "par"), one_board_par);
+    EXPECT_TRUE(fs::is_symlink(top / "B" / "par"));
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// A save waits while buildc runs (it holds the writers' lock, on "cfg"), so that neither
+// reads an "Init" the other is replacing; the script saves once the lock is let go.
+TEST(Lock, SaveWaitsForTheWritersLock) {
+  const fs::path top = scratch("writers_lock");
+  const fs::path dir = top / "dir";
+  fs::create_directories(dir);
+  std::ofstream(dir / "cfg") << one_board_cfg;
+  std::ofstream(dir / "par") << one_board_par;
+  // Not inherited by the editor, which would then hold it too.
+  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  int status = -1;
+  std::thread script([&] {
+    status = run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null"));
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(read_file(dir / "par"), one_board_par);
+  close(held);
+  script.join();
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(read_file(dir / "par"),
+            "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n");
+  if (!HasFailure()) clean(top);
+}
+
+// A lock that cannot be had for another reason than another editor: a file system without
+// locks (an editpar linked with a lock call that fails so), a directory the user may not
+// read. A script writes nothing and ends with status 3; the dialogue warns and goes on.
+TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
+  const std::string no_locks = "./editpar: cannot lock .: No locks available\n";
+  const std::string unreadable = "./editpar: cannot lock .: Permission denied\n";
+  const struct {
+    const char* exe;
+    const char* setup;
+    std::vector<std::string> argv;
+    int status;
+    const std::string& err;
+    bool saved;  // the only board deleted
+  } cases[] = {
+      {EDITPAR_NO_LOCKS, "", {"./editpar", "-d", "1"}, 3, no_locks, false},
+      {EDITPAR_NO_LOCKS, "", {"./editpar"}, 0, no_locks, true},
+      {EDITPAR_BIN, "user nobody\nchmod 333 .\n", {"./editpar", "-d", "1"}, 3, unreadable, false},
+      {EDITPAR_BIN, "user nobody\nchmod 333 .\n", {"./editpar"}, 0, unreadable, true},
+  };
+  const fs::path top = scratch("lock_unavailable");
+  std::ofstream(top / "delete") << "5\ny\nq\n";
+  for (const auto& c : cases) {
+    const fs::path dir = top / "dir";
+    clean(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "cfg") << one_board_cfg;
+    std::ofstream(dir / "par") << one_board_par;
+    run_plan plan = editor(top, dir, c.argv, top / "delete");
+    plan.exe = c.exe;
+    ASSERT_TRUE(set_up(c.setup, dir, plan));
+    const std::string what = c.exe + (" " + c.argv.back());
+    EXPECT_EQ(run(plan), c.status) << what;
+    EXPECT_EQ(read_file(top / "err"), c.err) << what;
+    const std::string want = c.saved ? "# Common Params...\nmode interrupt\n\n"
+                                       "# Per Board Params...\n\n"
+                                     : one_board_par;
+    EXPECT_EQ(read_file(dir / "par"), want) << what;
+    EXPECT_EQ(fs::exists(dir / "par.old"), c.saved) << what;
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// "par" replaced, or created, by another program while an editor is open: the editor's
+// set goes to "par.new", status 1, and "par" stays as the other program left it; "Init"
+// does not follow the board the editor deleted.
+TEST(Save, ParChangedWhileOpenGoesToParNew) {
+  const fs::path top = scratch("par_changed");
+  const fs::path dir = top / "dir";
+  const std::string theirs = "# theirs\nmode polling\n";
+  const std::string empty_set = "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n";
+  const std::string init = "a00:23:respawn:/etc/getty ttya00 9600\n";
+  const struct {
+    bool existed;
+    const char* first;  // the answer to the mode question of a new set
+    const char* last;   // the answers at the menu
+    const std::string& saved;
+  } cases[] = {
+      {true, "", "5\ny\nq\n", empty_set},  // its only board deleted
+      {false, "i\n", "q\n", empty_set},
+  };
+  for (const auto& c : cases) {
+    clean(dir);
+    fs::create_directories(dir);
+    std::ofstream(dir / "cfg") << one_board_cfg;
+    if (c.existed) std::ofstream(dir / "par") << one_board_par;
+    std::ofstream(dir / "Init") << init;
+    open_editor open(dir, top / "err", c.first);
+    ASSERT_TRUE(open.at_menu());
+    std::ofstream(dir / "par.tmp") << theirs;
+    fs::rename(dir / "par.tmp", dir / "par");
+    EXPECT_EQ(open.finish(c.last), 1) << c.existed;
+    EXPECT_EQ(read_file(top / "err"),
+              "./editpar: par changed since it was read: your version is in ./par.new\n");
+    EXPECT_EQ(read_file(dir / "par"), theirs);
+    EXPECT_EQ(read_file(dir / "par.new"), c.saved);
+    EXPECT_EQ(read_file(dir / "Init"), init);
+    EXPECT_FALSE(fs::exists(dir / "par.old"));
+    EXPECT_FALSE(fs::exists(dir / "Init.old"));
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// The lines of `text` that hold `word`, each up to its first blank or colon, in order.
+std::vector<std::string> names_with(const std::string& text, const std::string& word) {
+  std::vector<std::string> names;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(word) != std::string::npos) names.push_back(line.substr(0, line.find(':')));
+  }
+  return names;
+}
+
+// Port a00 of board 1 and a10 of board 2 switched on, ttyA12 of board 2 a DCE line;
+// `editpar -d 1`, then buildc: what was board 2's stays on and DCE under board 1's names,
+// and nothing of board 1 is left. Also with "par" a link into another directory: the
+// program directory's "Init" and "dces" follow, where buildc reads them.
+TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
+  const fs::path top = scratch("ports_follow");
+  for (const bool linked : {false, true}) {
+    clean(top);
+    const fs::path dir = top / "A", par_dir = linked ? top / "B" : dir;
+    fs::create_directories(dir);
+    fs::create_directories(par_dir);
+    fs::copy_file(fs::path(SAMPLE_DIR) / "cfg", dir / "cfg");
+    fs::copy_file(fs::path(SAMPLE_DIR) / "par", par_dir / "par");
+    if (linked) fs::create_symlink("../B/par", dir / "par");
+    run_plan build = editor(top, dir, {"./buildc"}, "/dev/null");
+    build.exe = BUILDC_BIN;
+    ASSERT_EQ(run(build), 0) << read_file(top / "err");
+    std::string init = read_file(dir / "Init");
+    for (const char* id : {"a00:23:off", "a10:23:off"}) {
+      init.replace(init.find(id), 10, std::string(id, 3) + ":23:respawn");
+    }
+    std::ofstream(dir / "Init") << init;
+    std::ofstream(dir / "dces") << "ttyA12\n";
+
+    EXPECT_EQ(run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null")), 0) << linked;
+    EXPECT_EQ(read_file(top / "err"), "") << linked;
+    EXPECT_EQ(names_with(read_file(dir / "Init"), "respawn"), std::vector<std::string>{"a00"});
+    EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n");
+    EXPECT_EQ(read_file(dir / "dces.old"), "ttyA12\n");
+    EXPECT_EQ(run(build), 0) << read_file(top / "err");
+    const std::string now = read_file(dir / "Init");
+    EXPECT_EQ(names_with(now, "respawn"), std::vector<std::string>{"a00"}) << linked;
+    EXPECT_NE(now.find("a00:23:respawn:/etc/getty ttya00 9600\n"), std::string::npos);
+    EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n") << linked;
+    EXPECT_EQ(fs::exists(par_dir / "Init"), !linked);
+  }
   if (!HasFailure()) clean(top);
 }
 

@@ -1,0 +1,183 @@
+// The files of an editing session: the editors' lock, "par" as read, and the save that
+// never overwrites a "par" someone else replaced meanwhile.
+#include "libcfg/edit_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include <fmt/format.h>
+
+#include "libcfg/package_lock.h"
+
+namespace {
+
+std::string dir_part(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file `path` names once symbolic links are followed; a dangling link gives the file it
+// would create.
+std::string behind_links(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    char target[PATH_MAX];
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    if (n < 0) return path;
+    target[n] = '\0';
+    path = target[0] == '/' || path.find('/') == std::string::npos ? std::string(target)
+                                                                   : dir_part(path) + "/" + target;
+  }
+  return path;
+}
+
+void report_errno(const std::string& text) {
+  const int error = errno;
+  std::fputs(text.c_str(), stderr);
+  errno = error;
+  std::perror("");
+}
+
+// The bytes of `f` from where it stands to its end; false (errno set) when a read fails.
+bool read_rest(std::FILE* f, std::string& bytes) {
+  char block[8192];
+  for (std::size_t n; (n = std::fread(block, 1, sizeof block, f)) != 0;) bytes.append(block, n);
+  return std::ferror(f) == 0;
+}
+
+// The text write_params gives for the set, and where its values stand in it.
+bool params_bytes(const catalog& cat, const params_rec& set, std::string& text, par_where& lines) {
+  char* buf = nullptr;
+  std::size_t size = 0;
+  std::FILE* f = open_memstream(&buf, &size);
+  if (f == nullptr) return false;
+  lines = write_params(f, cat, set);
+  const bool ok = std::fclose(f) == 0;
+  if (ok) text.assign(buf, size);
+  std::free(buf);
+  return ok;
+}
+
+// Saves the set as "par.new" beside "par", for the user to compare with the "par" that
+// took the place of the one read.
+save_end save_aside(const program_files& at, const catalog& cat, const board_set& set) {
+  const path_ptr path(make_path(at, "par.new"));
+  std::string text;
+  par_where lines{};
+  if (path == nullptr || !params_bytes(cat, set.params, text, lines)) return save_end::failed;
+  if (replace_file(at.prog, "save_params", path.get(), text, SYNC) != status::ok) {
+    return save_end::failed;
+  }
+  std::fputs(
+      fmt::format("{}: par changed since it was read: your version is in {}\n", at.prog, path.get())
+          .c_str(),
+      stderr);
+  return save_end::aside;
+}
+
+// "par", "Init" and "dces", each replacement made ready, placed in this order.
+using save_group = std::array<staged_file, 3>;
+
+// Stages the text of the port file `f` that follows `moves`, where it exists. False after
+// a failure to read or stage it (reported).
+bool stage_port_file(const program_files& at, const port_file& f, const board_moves& moves,
+                     staged_file& staged) {
+  const path_ptr path(make_path(at, f.name));
+  struct stat st {};
+  if (path == nullptr) return false;
+  if (::stat(path.get(), &st) != 0 && errno == ENOENT) return true;
+  std::string text;
+  const auto read = [&](std::FILE* in) { return read_rest(in, text); };
+  if (load_beside(at, f.name, f.func, read) != status::ok) return false;
+  return stage_file(at.prog, f.func, path.get(), f.move(text, moves), f.flags, staged) ==
+         status::ok;
+}
+
+// Stages "par" and, after deletions, the port files. False after a failure (reported).
+bool stage_group(const program_files& at, const catalog& cat, board_set& set,
+                 const port_files& follow, save_group& group) {
+  const path_ptr par(make_path(at, "par"));
+  std::string text;
+  if (par == nullptr || !params_bytes(cat, set.params, text, set.lines)) return false;
+  if (stage_file(at.prog, "save_params", par.get(), text, KEEP_OLD | SYNC, group[0]) !=
+      status::ok) {
+    return false;
+  }
+  if (!boards_deleted(set.moves)) return true;
+  return stage_port_file(at, follow[0], set.moves, group[1]) &&
+         stage_port_file(at, follow[1], set.moves, group[2]);
+}
+
+}  // namespace
+
+std::string par_directory(const program_files& at) {
+  return dir_part(behind_links(at.dir + "par"));
+}
+
+par_lock::~par_lock() {
+  if (fd >= 0) ::close(fd);
+}
+
+lock_end lock_par(const program_files& at, par_lock& lock) {
+  const std::string dir = par_directory(at);
+  lock.fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (lock.fd >= 0 && lock_call(lock.fd) == 0) return lock_end::held;
+  if (lock.fd >= 0 && errno == EWOULDBLOCK) {
+    std::fputs(fmt::format("{}: par is being edited by another editpar\n", at.prog).c_str(),
+               stderr);
+    return lock_end::busy;
+  }
+  report_errno(fmt::format("{}: cannot lock {}: ", at.prog, dir));
+  if (lock.fd >= 0) ::close(lock.fd);
+  lock.fd = -1;
+  return lock_end::unavailable;
+}
+
+status load_par(const program_files& at, const catalog& cat, board_set& set, warning_list& warnings,
+                par_as_read& read) {
+  read = {};
+  const auto parse = [&](std::FILE* f) {
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0 || !read_rest(f, read.bytes)) return false;
+    read.existed = true;
+    read.dev = st.st_dev;
+    read.ino = st.st_ino;
+    // Parsed from the bytes kept, so that what is compared at saving is what was read.
+    const file_ptr text(fmemopen(read.bytes.data(), read.bytes.size(), "r"));
+    return text != nullptr && read_params(text.get(), cat, set, warnings);
+  };
+  return load_beside(at, "par", "load_params", parse);
+}
+
+bool par_unchanged(const program_files& at, const par_as_read& read) {
+  const path_ptr path(make_path(at, "par"));
+  if (path == nullptr) return false;
+  struct stat st {};
+  if (::stat(path.get(), &st) != 0) return errno == ENOENT && !read.existed;
+  if (!read.existed || st.st_dev != read.dev || st.st_ino != read.ino) return false;
+  if (static_cast<std::size_t>(st.st_size) != read.bytes.size()) return false;
+  const file_ptr f(std::fopen(path.get(), "re"));
+  std::string now;
+  return f != nullptr && read_rest(f.get(), now) && now == read.bytes;
+}
+
+save_end save_session(const program_files& at, const catalog& cat, board_set& set,
+                      const par_as_read& read, const port_files& follow) {
+  const package_lock writers(at);
+  if (!par_unchanged(at, read)) return save_aside(at, cat, set);
+  save_group group;
+  if (!stage_group(at, cat, set, follow, group)) return save_end::failed;
+  // Once one is not placed, the later ones would follow a "par" that did not change.
+  for (staged_file& staged : group) {
+    if (place_file(staged) != status::ok) return save_end::failed;
+  }
+  return save_end::saved;
+}
