@@ -53,26 +53,13 @@ bool read_rest(std::FILE* f, std::string& bytes) {
   return std::ferror(f) == 0;
 }
 
-// The text write_params gives for the set, and where its values stand in it.
-bool params_bytes(const catalog& cat, const params_rec& set, std::string& text, par_where& lines) {
-  char* buf = nullptr;
-  std::size_t size = 0;
-  std::FILE* f = open_memstream(&buf, &size);
-  if (f == nullptr) return false;
-  lines = write_params(f, cat, set);
-  const bool ok = std::fclose(f) == 0;
-  if (ok) text.assign(buf, size);
-  std::free(buf);
-  return ok;
-}
-
 // Saves the set as "par.new" beside "par", for the user to compare with the "par" that
 // took the place of the one read.
 save_end save_aside(const program_files& at, const catalog& cat, const board_set& set) {
   const path_ptr path(make_path(at, "par.new"));
-  std::string text;
   par_where lines{};
-  if (path == nullptr || !params_bytes(cat, set.params, text, lines)) return save_end::failed;
+  if (path == nullptr) return save_end::failed;
+  const std::string text = params_text(cat, set.params, lines);
   if (replace_file(at.prog, "save_params", path.get(), text, SYNC) != status::ok) {
     return save_end::failed;
   }
@@ -104,13 +91,7 @@ bool stage_port_file(const program_files& at, const port_file& f, const board_mo
 // Stages "par" and, after deletions, the port files. False after a failure (reported).
 bool stage_group(const program_files& at, const catalog& cat, board_set& set,
                  const port_files& follow, save_group& group) {
-  const path_ptr par(make_path(at, "par"));
-  std::string text;
-  if (par == nullptr || !params_bytes(cat, set.params, text, set.lines)) return false;
-  if (stage_file(at.prog, "save_params", par.get(), text, KEEP_OLD | SYNC, group[0]) !=
-      status::ok) {
-    return false;
-  }
+  if (save_params(at, cat, set, group[0]) != status::ok) return false;
   if (!boards_deleted(set.moves)) return true;
   return stage_port_file(at, follow[0], set.moves, group[1]) &&
          stage_port_file(at, follow[1], set.moves, group[2]);
@@ -164,7 +145,8 @@ bool par_unchanged(const program_files& at, const par_as_read& read) {
   if (::stat(path.get(), &st) != 0) return errno == ENOENT && !read.existed;
   if (!read.existed || st.st_dev != read.dev || st.st_ino != read.ino) return false;
   if (static_cast<std::size_t>(st.st_size) != read.bytes.size()) return false;
-  const file_ptr f(std::fopen(path.get(), "re"));
+  input_fault fault = input_fault::none;
+  const file_ptr f = open_unwaited(path.get(), fault);
   std::string now;
   return f != nullptr && read_rest(f.get(), now) && now == read.bytes;
 }
@@ -175,9 +157,10 @@ save_end save_session(const program_files& at, const catalog& cat, board_set& se
   if (!par_unchanged(at, read)) return save_aside(at, cat, set);
   save_group group;
   if (!stage_group(at, cat, set, follow, group)) return save_end::failed;
-  // Once one is not placed, the later ones would follow a "par" that did not change.
-  for (staged_file& staged : group) {
-    if (place_file(staged) != status::ok) return save_end::failed;
-  }
-  return save_end::saved;
+  // Without the new "par", "Init" and "dces" renumbered would not follow it; once it is
+  // placed, each of them placed is one less file out of step with it.
+  if (place_file(group[0]) != status::ok) return save_end::failed;
+  const bool init_placed = place_file(group[1]) == status::ok;
+  const bool dces_placed = place_file(group[2]) == status::ok;
+  return init_placed && dces_placed ? save_end::saved : save_end::failed;
 }

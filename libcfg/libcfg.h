@@ -414,9 +414,13 @@ status load_params(const program_files& at, const catalog& cat, board_set& set,
 // unset gets "bus mc"). Returns where each value stands in what it wrote.
 // REQUIRES: every board's type is a type of `cat`.
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
-// Writes set.params to "par" of the package directory with replace_file, keeping the previous "par"
-// as "par.old"; set.lines then tells where each value stands in the file as written.
-status save_params(const program_files& at, const catalog& cat, board_set& set);
+// The text write_params writes, and in `lines` where each value stands in it.
+std::string params_text(const catalog& cat, const params_rec& set, par_where& lines);
+// Makes ready (stage_file) the replacement of "par" of the package directory by set.params,
+// which keeps the previous "par" as "par.old" once placed; set.lines then tells where each
+// value stands in the file as written.
+status save_params(const program_files& at, const catalog& cat, board_set& set,
+                   staged_file& staged);
 // Lists the set on standard output, each board with its type's class label.
 void print_params(const catalog& cat, const params_rec& set);
 // Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",

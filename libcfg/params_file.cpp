@@ -175,7 +175,8 @@ int put_common(text_buffer& out, const params_rec& set, par_where& lines) {
   return line + 2;
 }
 
-// The text of "par" for `set`, and where each value stands in it.
+}  // namespace
+
 std::string params_text(const catalog& cat, const params_rec& set, par_where& lines) {
   lines = {};
   text_buffer out;
@@ -192,22 +193,21 @@ std::string params_text(const catalog& cat, const params_rec& set, par_where& li
   return fmt::to_string(out);
 }
 
-}  // namespace
-
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set) {
   par_where lines{};
   write_text(f, params_text(cat, set, lines));
   return lines;
 }
 
-status save_params(const program_files& at, const catalog& cat, board_set& set) {
+status save_params(const program_files& at, const catalog& cat, board_set& set,
+                   staged_file& staged) {
   const char* prog = at.prog;
   const path_ptr path(make_path(at, "par"));
   if (path == nullptr) return status::failed;
   // The lines tell where the values stand in the file as written, also for a caller that
   // goes on after a failed write.
   const std::string text = params_text(cat, set.params, set.lines);
-  return replace_file(prog, "save_params", path.get(), text, KEEP_OLD | SYNC);
+  return stage_file(prog, "save_params", path.get(), text, KEEP_OLD | SYNC, staged);
 }
 
 void print_params(const catalog& cat, const params_rec& set) {
