@@ -62,31 +62,86 @@ TEST(LoadBeside, StatusAndReportForEachKindOfFile) {
   }
 }
 
-// An old "Init" or "dces" that is missing, a FIFO or a directory leaves the flags clear,
-// silently: the flags and lines of an earlier load never survive.
+// The flags a port state holds: "e" and the enabled slots, "d" and each slot with a DCE
+// flag or a line.
+std::string flags_of(const port_state& p) {
+  std::string flags = "e";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.enabled[i]) flags += " " + std::to_string(i);
+  flags += " d";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.is_dce[i] || p.dce_lines[i])
+      flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
+  return flags;
+}
+
+// An old "Init" or "dces" sets flags only when it is a regular file read whole; a missing
+// one is silent, and one that exists but cannot be read is reported and fails the load.
+// Either way the flags and lines of an earlier load never survive.
 TEST(PortState, OnlyARegularOldFileSetsFlags) {
   const scratch s;
-  const std::pair<const char*, std::string> cases[] = {
-      {"file", "e 0 d 3@2"}, {"none", "e d"}, {"fifo", "e d"}, {"dir", "e d"}};
-  for (const auto& [name, seen] : cases) {
+  const struct {
+    std::string path;
+    status result;
+    old_read quiet;      // what the check's silent reading of "dces" makes of it
+    std::string report;  // after "prog: load_init: " (and "load_dces")
+    const char* seen;
+  } cases[] = {
+      {s.dir + "/file", status::ok, old_read::read, "", "e 0 d 3@2"},
+      {s.dir + "/none", status::missing, old_read::missing, "", "e d"},
+      {s.dir + "/fifo", status::failed, old_read::not_regular,
+       s.dir + "/fifo is not a regular file", "e d"},
+      {s.dir + "/dir", status::failed, old_read::not_regular, s.dir + "/dir is not a regular file",
+       "e d"},
+      // A regular file whose first read fails.
+      {"/proc/self/mem", status::failed, old_read::read_failed,
+       "read(/proc/self/mem) Input/output error", "e d"},
+  };
+  for (const auto& c : cases) {
     port_state p{};
-    p.enabled.fill(1);
+    const auto dirty = [&p] {
+      p.enabled.fill(1);
+      p.is_dce.fill(1);
+      p.dce_lines.fill(9);
+    };
+    dirty();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load_init("prog", c.path.c_str(), p), c.result) << c.path;
+    EXPECT_EQ(load_dces("prog", c.path.c_str(), p), c.result) << c.path;
+    const std::string want =
+        c.report.empty() ? ""
+                         : "prog: load_init: " + c.report + "\nprog: load_dces: " + c.report + "\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), want) << c.path;
+    EXPECT_EQ(flags_of(p), c.seen) << c.path;
+
+    // The silent reading of "dces" leaves the Init flags as they were.
+    const auto init_flags = p.enabled;
+    dirty();
+    p.enabled = init_flags;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read_old_dces(c.path.c_str(), p), c.quiet) << c.path;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.path;
+    EXPECT_EQ(flags_of(p), c.seen) << c.path;
+  }
+}
+
+// A "dces" held in memory reads as the same file on disk would.
+TEST(PortState, DceTextReadsAsItsFile) {
+  const struct {
+    const char* text;
+    const char* seen;
+  } cases[] = {
+      {"", "e d"},
+      {"ttya03\n", "e d 3@1"},
+      {"ttyA12\nttya0f\nttyA12", "e d 15@2 146@1"},
+      {"tty\nttya1", "e d"},
+  };
+  for (const auto& c : cases) {
+    port_state p{};
     p.is_dce.fill(1);
     p.dce_lines.fill(9);
-    const std::string path = s.dir + "/" + name;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(load_init("prog", path.c_str(), p), status::ok);
-    EXPECT_EQ(load_dces("prog", path.c_str(), p), status::ok);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    // "e" and the enabled slots, "d" and each slot with a DCE flag or a line.
-    std::string flags = "e";
-    for (int i = 0; i < PORT_SLOTS; ++i)
-      if (p.enabled[i]) flags += " " + std::to_string(i);
-    flags += " d";
-    for (int i = 0; i < PORT_SLOTS; ++i)
-      if (p.is_dce[i] || p.dce_lines[i])
-        flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
-    EXPECT_EQ(flags, seen) << name;
+    read_dce_text(c.text, p);
+    EXPECT_EQ(flags_of(p), c.seen) << c.text;
   }
 }
 
