@@ -25,6 +25,10 @@ void write_init(out_file& f, const catalog& cat, const params_rec& ps, const por
 // the others.
 void write_dces(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 void write_dtes(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
+// Clears the DCE flags of `ports` that write_dces does not write, leaving those that
+// read_dce_flags reads back from the "dces" it writes (the lines where they stood are not
+// renumbered): what the check then finds in that file.
+void keep_listed_dces(const catalog& cat, const params_rec& ps, port_state& ports);
 // "Node": the package node, then three per port; a DCE line's tty minor lies eight above.
 void write_node(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 

@@ -1,5 +1,6 @@
 // The generator run: under the writers' lock, every input read, then one fixed pass of
 // writes in the package directory, then what the check would say of the result.
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "buildc/buildc.h"
@@ -95,33 +96,35 @@ status put_file(const destination& to, const package_file& f, const char* path,
 
 // Writes the package files in the table's order; a file that could not be written has
 // been reported, and the run goes on with the next one. A path that cannot be formed ends
-// the run where it stands. `written` gets the DCE lines of the "dces" the check would
-// then read: the one written (for a dry run, the one that would be), or the old one
-// where it stayed.
-void write_package(const destination& to, const catalog& cat, const params_rec& ps,
-                   const port_state& ports, run_outcome& r, port_state& written) {
+// the run where it stands. Whether "dces" now holds what the run wrote (for a dry run,
+// whether it would).
+bool write_package(const destination& to, const catalog& cat, const params_rec& ps,
+                   const port_state& ports, run_outcome& r) {
+  bool dces_written = false;
   for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
     const path_ptr path(make_path(to.out, f->name));
     if (!path) {
       r.paths = status::failed;
-      return;
+      return dces_written;
     }
     out_file text;
     f->write(text, cat, ps, ports);
     const status put = put_file(to, *f, path.get(), text.text());
     keep_first(r.files, put);
-    if (f == &package_files[PKG_DCES] && put == status::ok) read_dce_text(text.text(), written);
+    if (f == &package_files[PKG_DCES]) dces_written = put == status::ok;
   }
+  return dces_written;
 }
 
 // What `editpar -c` would find in the set as written, said only when it finds something:
 // buildc writes whatever the check thinks of the set, and the user runs the check rarely.
 void tell_findings(const char* prog, const catalog& cat, const board_set& set,
-                   const port_state& written, int warnings) {
-  const int found = count_findings(cat, set, written) + warnings;
+                   const port_state& ports, int warnings) {
+  const int found = count_findings(cat, set, ports) + warnings;
   if (found == 0) return;
   write_text(stderr,
-             fmt::format("{}: warning: editpar -c finds {} problem(s) in this set\n", prog, found));
+             fmt::format(FMT_COMPILE("{}: warning: editpar -c finds {} problem(s) in this set\n"),
+                         prog, found));
 }
 
 // An input that could not be had or read cleanly stopped the run before it wrote anything;
@@ -142,8 +145,8 @@ int run(const program_files& at, const run_options& options) {
   if (inputs_read(r)) load_old_files(at, ports, r);
   if (!inputs_read(r)) return exit_status(r);
   const destination to{at, options.out_dir ? in_directory(at.prog, options.out_dir) : at, options};
-  port_state written = ports;
-  write_package(to, cat, set.params, ports, r, written);
-  if (r.paths == status::ok) tell_findings(at.prog, cat, set, written, r.warnings);
+  // The check reads the "dces" written, or the old one where it stayed.
+  if (write_package(to, cat, set.params, ports, r)) keep_listed_dces(cat, set.params, ports);
+  if (r.paths == status::ok) tell_findings(at.prog, cat, set, ports, r.warnings);
   return exit_status(r);
 }

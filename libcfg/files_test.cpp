@@ -125,24 +125,4 @@ TEST(PortState, OnlyARegularOldFileSetsFlags) {
   }
 }
 
-// A "dces" held in memory reads as the same file on disk would.
-TEST(PortState, DceTextReadsAsItsFile) {
-  const struct {
-    const char* text;
-    const char* seen;
-  } cases[] = {
-      {"", "e d"},
-      {"ttya03\n", "e d 3@1"},
-      {"ttyA12\nttya0f\nttyA12", "e d 15@2 146@1"},
-      {"tty\nttya1", "e d"},
-  };
-  for (const auto& c : cases) {
-    port_state p{};
-    p.is_dce.fill(1);
-    p.dce_lines.fill(9);
-    read_dce_text(c.text, p);
-    EXPECT_EQ(flags_of(p), c.seen) << c.text;
-  }
-}
-
 }  // namespace

@@ -446,8 +446,6 @@ status load_dces(const char* prog, const char* path, port_state& ports);
 enum class old_read { read, missing, cannot_open, not_regular, read_failed };
 // load_dces without a word: errno is set for cannot_open and read_failed.
 old_read read_old_dces(const char* path, port_state& ports);
-// read_dce_flags over `text`, the whole of a "dces" held in memory.
-void read_dce_text(std::string_view text, port_state& ports);
 
 // The check of the catalog and a parameter set, as `editpar -c` runs it: each finding is a
 // rule broken, with the file and line it is about.

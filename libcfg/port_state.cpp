@@ -24,53 +24,52 @@ int port_value(unsigned char c) {
 }
 
 // True when positions first to first + 2 of the line all hold identifier characters:
-// the line's text reaches past them and none of them is its newline. The line's
-// matcher has already seen its text reach `first`.
-bool has_identifier(const char* line, std::size_t first) {
-  for (std::size_t i = first; i < first + 3; ++i) {
-    if (line[i] == '\0' || line[i] == '\n') return false;
-  }
-  return true;
+// the line's text reaches past them and none of them is its newline or a NUL byte.
+bool has_identifier(std::string_view line, std::size_t first) {
+  const auto id_char = [](char c) { return c != '\0' && c != '\n'; };
+  return line.size() >= first + 3 && id_char(line[first]) && id_char(line[first + 1]) &&
+         id_char(line[first + 2]);
 }
 
 // The index of the identifier at `first`, or -1 when it is incomplete or its index falls
 // outside the tables.
-int index_at(const char* line, std::size_t first) {
+int index_at(std::string_view line, std::size_t first) {
   if (!has_identifier(line, first)) return -1;
-  const auto* id = reinterpret_cast<const unsigned char*>(line + first);
+  const auto* id = reinterpret_cast<const unsigned char*>(line.data() + first);
   return port_index(id[0], id[1], id[2]);
 }
 
-// "respawn" at positions 7 to 13, the text before it reaching that far too. The line
-// buffer is zeroed before its first line, so positions 7 to 13 can always be compared.
-bool is_respawn_line(const char* line) {
-  if (std::memcmp(line + 7, "respawn", 7) != 0) return false;
+// "respawn" at positions 7 to 13, the text before it reaching that far without a NUL byte.
+// Compared with sizes the compiler knows, unrolled: no library call or loop for each line.
+bool is_respawn_line(std::string_view line) {
+  if (line.size() < 14 || std::memcmp(line.data() + 7, "respawn", 7) != 0) return false;
   return line[0] != '\0' && line[1] != '\0' && line[2] != '\0' && line[3] != '\0' &&
          line[4] != '\0' && line[5] != '\0' && line[6] != '\0';
 }
 
-bool is_tty_line(const char* line) {
-  return line[0] == 't' && line[1] == 't' && line[2] == 'y';
+bool is_tty_line(std::string_view line) {
+  return line.starts_with("tty");
 }
 
 // Clears `flags` (and `where`, when given), then sets the flag of the identifier at `first`
-// of every line of `in` that `matches`, and its first line in `where`. Lines are counted
-// from 1 at their newlines, so a long line read in pieces is one line. False (errno set)
-// when a read failed: the lines before it keep their flags.
+// of every line of `in` that `matches`, and its first line in `where`. Lines are read as
+// fgets reads them into a buffer of LINE_SIZE bytes, and counted from 1 at their newlines,
+// so a long line read in pieces is one line. False (errno set) when a read failed: the
+// lines before it keep their flags.
 bool read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, PORT_SLOTS>* where,
-                std::FILE* in, bool (*matches)(const char*), std::size_t first) {
+                std::FILE* in, bool (*matches)(std::string_view), std::size_t first) {
   flags.fill(0);
   if (where != nullptr) where->fill(0);
-  char line[LINE_SIZE] = {};
+  char spill[LINE_SIZE];
   line_reader lines(in);
   int number = 1;
-  for (std::size_t n; (n = read_line(lines, line, sizeof line)) != 0;) {
+  for (std::string_view line; !(line = read_piece(lines, spill, sizeof spill)).empty();) {
     const int index = matches(line) ? index_at(line, first) : -1;
     if (index >= 0) {
       flags[index] = 1;
       if (where != nullptr && (*where)[index] == 0) (*where)[index] = number;
     }
-    if (line[n - 1] == '\n') ++number;
+    if (line.back() == '\n') ++number;
   }
   if (lines.error == 0) return true;
   errno = lines.error;
@@ -160,13 +159,4 @@ status load_dces(const char* prog, const char* path, port_state& ports) {
 
 old_read read_old_dces(const char* path, port_state& ports) {
   return read_old(old_dces_file, path, ports);
-}
-
-void read_dce_text(std::string_view text, port_state& ports) {
-  ports.is_dce.fill(0);
-  ports.dce_lines.fill(0);
-  if (text.empty()) return;  // a stream over no bytes is refused by some C libraries
-  // The stream only reads, whatever fmemopen's signature says of its buffer.
-  const file_ptr f(fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
-  if (f != nullptr) read_dce_flags(f.get(), ports);
 }
