@@ -125,4 +125,38 @@ TEST(PortState, OnlyARegularOldFileSetsFlags) {
   }
 }
 
+// Which lines of an old "Init" and "dces" set a flag, read as fgets would read them: a
+// line's text must reach the positions compared, without a newline or NUL byte there.
+TEST(PortState, LinesThatSetFlags) {
+  using s = std::string;
+  const s filler = s(4095 - 13, '#') + "\n";  // a block's first 4083 bytes
+  const struct {
+    bool init;  // read as "Init", else as "dces"
+    std::string text;
+    const char* seen;
+  } cases[] = {
+      {true, "a00:23:respawn:/etc/getty ttya00 9600\n", "e 0 d"},
+      {true, "A1f:23:respawn\nA1e:23:off\n", "e 159 d"},
+      {true, "a00:23:respawn", "e 0 d"},
+      {true, "a00:23:respaw\na01:23:RESPAWN\n", "e d"},
+      {true, s("a0\0:23:respawn\n", 15) + s("a01:2\0:respawn\n", 15), "e d"},
+      // A line longer than 255 characters is read in pieces, and each piece is matched.
+      {true, s(255, 'x') + "a01:23:respawn\n", "e 1 d"},
+      // A line that ends where the block read ends: nothing past it is compared.
+      {true, filler + "a00:23:respa\n", "e d"},
+      {false, "ttya03\nttyA12\nttya03\n", "e d 3@1 146@2"},
+      {false, "tty\nttya0\nttya0\n\n" + s("ttya\0" "3\n", 7), "e d"},
+      {false, "# DCE lines\nttya0f", "e d 15@2"},
+      // A line that runs from one block into the next.
+      {false, s(4092, '#') + "\nttyA05\n", "e d 133@2"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    const file_ptr f(fmemopen(text.data(), text.size(), "r"));
+    port_state p{};
+    EXPECT_TRUE(c.init ? read_init_flags(f.get(), p) : read_dce_flags(f.get(), p));
+    EXPECT_EQ(flags_of(p), c.seen) << text.substr(text.size() > 40 ? text.size() - 40 : 0);
+  }
+}
+
 }  // namespace

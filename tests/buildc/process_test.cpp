@@ -152,7 +152,8 @@ TEST(FindingsCount, IsWhatTheCheckReports) {
   const char* const cases[] = {
       "carried_over",     "eight_boards_all_carried", "four_boards_16port",
       "io_address_edges", "mode_and_bus_unset",       "crlf_catalog_forced",
-      "typical"};
+      "typical",
+                               "dces_of_a_board_without_dce"};
   const std::regex count("finds ([0-9]+) problem");
   for (const char* name : cases) {
     const fs::path src = fs::path(CASES_DIR) / name;
