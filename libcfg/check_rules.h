@@ -24,8 +24,8 @@ void add_finding(finding_sink& sink, check_file file, int line, int board, map_p
 }
 
 // The rules whose findings reader_findings, catalog_findings and parameter_findings
-// return, in the same order, into `sink`.
-void reader_rules(const catalog& cat, const board_set& set, finding_sink& sink);
-void catalog_rules(const catalog& cat, finding_sink& sink);
+// return, in the same order, into `out`.
+void reader_rules(const catalog& cat, const board_set& set, finding_sink& out);
+void catalog_rules(const catalog& cat, finding_sink& out);
 void parameter_rules(const catalog& cat, const board_set& set, const port_state& ports,
-                     finding_sink& sink);
+                     finding_sink& out);

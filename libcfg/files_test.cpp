@@ -145,7 +145,11 @@ TEST(PortState, LinesThatSetFlags) {
       // A line that ends where the block read ends: nothing past it is compared.
       {true, filler + "a00:23:respa\n", "e d"},
       {false, "ttya03\nttyA12\nttya03\n", "e d 3@1 146@2"},
-      {false, "tty\nttya0\nttya0\n\n" + s("ttya\0" "3\n", 7), "e d"},
+      {false,
+       "tty\nttya0\nttya0\n\n" + s("ttya\0"
+                                   "3\n",
+                                   7),
+       "e d"},
       {false, "# DCE lines\nttya0f", "e d 15@2"},
       // A line that runs from one block into the next.
       {false, s(4092, '#') + "\nttyA05\n", "e d 133@2"},

@@ -20,10 +20,12 @@ using namespace golden;
 
 // A case whose old "Init" and "dces" differ from what a run writes: every run that is the
 // first changes both, keeping the old ones as ".old".
-const fs::path carried = fs::path(CASES_DIR) / "carried_over";
+fs::path carried_case() {
+  return fs::path(CASES_DIR) / "carried_over";
+}
 
 // A package directory `dir` holding the case's inputs and a copy of buildc.
-void stage(const fs::path& dir, const fs::path& src = carried) {
+void stage(const fs::path& dir, const fs::path& src = carried_case()) {
   fs::create_directories(dir);
   fs::copy(src / "in", dir, fs::copy_options::recursive);
   fs::copy_file(BUILDC_PATH, dir / "buildc");
@@ -55,6 +57,7 @@ int status_of(pid_t pid) {
 }
 
 TEST(TwoRuns, TheSecondFindsItsFilesCurrent) {
+  const fs::path carried = carried_case();
   const fs::path top = scratch("two_runs");
   for (int trial = 0; trial < 20; ++trial) {
     SCOPED_TRACE("trial " + std::to_string(trial));
@@ -79,6 +82,7 @@ TEST(TwoRuns, TheSecondFindsItsFilesCurrent) {
 }
 
 TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
+  const fs::path carried = carried_case();
   const fs::path top = scratch("held_lock");
   const fs::path dir = top / "dir";
   stage(dir);
@@ -107,6 +111,7 @@ TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
 }
 
 TEST(EditorOpen, BuildcDoesNotWaitForIt) {
+  const fs::path carried = carried_case();
   const fs::path top = scratch("editor_open");
   const fs::path dir = top / "dir";
   stage(dir);
@@ -150,10 +155,9 @@ TEST(EditorOpen, BuildcDoesNotWaitForIt) {
 // one per finding and per warning of the readers.
 TEST(FindingsCount, IsWhatTheCheckReports) {
   const char* const cases[] = {
-      "carried_over",     "eight_boards_all_carried", "four_boards_16port",
-      "io_address_edges", "mode_and_bus_unset",       "crlf_catalog_forced",
-      "typical",
-                               "dces_of_a_board_without_dce"};
+      "carried_over",     "eight_boards_all_carried",   "four_boards_16port",
+      "io_address_edges", "mode_and_bus_unset",         "crlf_catalog_forced",
+      "typical",          "dces_of_a_board_without_dce"};
   const std::regex count("finds ([0-9]+) problem");
   for (const char* name : cases) {
     const fs::path src = fs::path(CASES_DIR) / name;
