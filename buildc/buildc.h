@@ -25,19 +25,26 @@ void write_init(out_file& f, const catalog& cat, const params_rec& ps, const por
 // the others.
 void write_dces(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 void write_dtes(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
+// Clears the DCE flags of `ports` that write_dces does not write, leaving those that
+// read_dce_flags reads back from the "dces" it writes (the lines where they stood are not
+// renumbered): what the check then finds in that file.
+void keep_listed_dces(const catalog& cat, const params_rec& ps, port_state& ports);
 // "Node": the package node, then three per port; a DCE line's tty minor lies eight above.
 void write_node(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 
 // What the command line asks of a run.
 struct run_options {
-  bool force = false;             // -f: accepted, changes nothing yet
+  bool force = false;             // -f: write even from a "par" read with warnings
   bool dry_run = false;           // -n: write nothing, name each file that would change
   const char* out_dir = nullptr;  // -o DIR: write the files there, not in the package
 };
 
-// Loads "cfg" and "par" from the package directory and writes the driver package there (or
-// as `options` say). Returns the exit status: 1 when the catalog, the parameters or a path
-// cannot be had, 0 otherwise (also when a file could not be written: that is reported).
+// Under the package directory's writers' lock, reads "cfg", "par" and the old "Init" and
+// "dces" there, then writes the driver package there (or as `options` say), then warns of
+// what `editpar -c` would find in the set as written. Returns the exit status: 1 when an
+// input cannot be had or read cleanly (a "par" read with warnings, without -f; nothing is
+// then written), when a path cannot be formed, or when a file could not be written (the
+// others are written all the same); 0 otherwise.
 int run(const program_files& at, const run_options& options);
 
 // The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version. Returns

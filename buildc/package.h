@@ -12,7 +12,8 @@ class out_file;
 // Prints a file's whole text from the catalog, the boards and the old port state.
 using package_writer = void (*)(out_file& f, const catalog& cat, const params_rec& ps,
                                 const port_state& ports);
-// Reads the old version of a file into the port state before the file is rewritten.
+// Reads the old version of a file into the port state, before any file is written: status::failed
+// (reported) for one that exists but cannot be read, which stops the run.
 using package_loader = status (*)(const char* prog, const char* path, port_state& ports);
 
 struct package_file {
@@ -24,8 +25,7 @@ struct package_file {
 };
 
 // The rows of package_files, in the order the run reads and writes them: the old "Init"
-// and "dces" are read just before each is rewritten, and "dtes" and "Node" follow the
-// loading of the DCE lines.
+// and "dces" are both read before the first file is written, then the six are written.
 enum package_row { PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_DCES, PKG_DTES, PKG_NODE, PKG_FILES };
 
 extern const std::array<package_file, PKG_FILES + 1> package_files;

@@ -31,33 +31,41 @@ void* path_alloc(std::size_t size) {
 namespace {
 
 // A path that cannot be formed ends the run at once: the files of earlier rows stand, no
-// later row runs. The invocation cases are golden cases of the real program.
+// later row runs, and the status is 1. The invocation cases are golden cases of the real
+// program.
 TEST(Run, PathFailureEndsTheRun) {
-  // Calls 1 and 2 form the paths of "cfg" and "par", then one call per package file:
-  // {failing call, files written}.
-  const int cases[][2] = {{1, 0}, {2, 0}, {3, 0}, {4, 1}, {5, 2}, {6, 3}, {7, 4}, {8, 5}, {0, 6}};
+  // Call 1 forms the path of the lock, calls 2 and 3 those of "cfg" and "par", calls 4 and
+  // 5 those of the old "Init" and "dces", then one call per package file.
+  const struct {
+    int failing;  // 0: none
+    int written;  // package files written, in the table's order
+    int status;
+  } cases[] = {
+      // A lock that cannot be had is no lock, as on a file system without locks.
+      {1, PKG_FILES, 0}, {2, 0, 1}, {3, 0, 1},  {4, 0, 1},         {5, 0, 1},
+      {6, 0, 1},         {7, 1, 1}, {11, 5, 1}, {0, PKG_FILES, 0},
+  };
   const fs::path dir = fs::temp_directory_path() / ("run_test_" + std::to_string(getpid()));
   const std::string prog = (dir / "buildc").string();
-  for (const auto& [failing, written] : cases) {
+  for (const auto& c : cases) {
     fs::remove_all(dir);
     fs::create_directory(dir);
-    std::ofstream(dir / "cfg") << "pkg kdz\ntype bd8\ncan_dce yes\n";
-    std::ofstream(dir / "par") << "mode i\ntype bd8\n";
+    std::ofstream(dir / "cfg") << "mode i\npkg kdz\ntype bd8\ncan_dce yes\nsizes 16\nirqs 5\n";
+    std::ofstream(dir / "par") << "mode interrupt\ntype bd8\nsize 16\nirq 5\ndpa d0000\n";
     alloc_calls = 0;
-    failing_call = failing;
+    failing_call = c.failing;
     testing::internal::CaptureStderr();
     const int status = run(beside_program(prog.c_str()), {});
     const std::string err = testing::internal::GetCapturedStderr();
-    const bool completes = written == PKG_FILES;
-    EXPECT_EQ(status, completes ? 0 : 1) << "failing call " << failing;
-    std::string want = completes ? "" : prog + ": make_path: malloc() : no memory\n";
+    EXPECT_EQ(status, c.status) << "failing call " << c.failing;
+    std::string want = c.failing != 0 ? prog + ": make_path: malloc() : no memory\n" : "";
     // A catalog that cannot be had, for whatever reason, is followed by where it was sought.
-    if (failing == 1)
+    if (c.failing == 2)
       want += prog + ": the board catalog cfg is looked for in " + dir.string() + "\n";
-    EXPECT_EQ(err, want);
+    EXPECT_EQ(err, want) << "failing call " << c.failing;
     for (int i = 0; i < PKG_FILES; ++i) {
       const char* name = package_files[i].name;
-      EXPECT_EQ(fs::exists(dir / name), i < written) << name << ", call " << failing;
+      EXPECT_EQ(fs::exists(dir / name), i < c.written) << name << ", call " << c.failing;
     }
   }
   fs::remove_all(dir);

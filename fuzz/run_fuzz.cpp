@@ -72,7 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
   write_file("cfg", cfg.data(), cfg.size());
   write_file("par", par.data(), par.size());
-  if (run(beside_program(fuzz_prog().c_str()), {}) != 0) __builtin_trap();
+  // -f: a "par" read with warnings is written from too, so every input reaches the writers.
+  run_options force;
+  force.force = true;
+  if (run(beside_program(fuzz_prog().c_str()), force) != 0) __builtin_trap();
   check_outputs();
   return 0;
 }

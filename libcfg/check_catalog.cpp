@@ -6,16 +6,18 @@
 #include <cctype>
 #include <cstring>
 
+#include "libcfg/check_rules.h"
 #include "libcfg/libcfg.h"
 
 namespace {
 
 constexpr std::uint32_t LAST_IO_BASE = 0xfff8;  // the last base whose eight addresses fit
 
-// A finding about the file as a whole, or about one of its lines, not about a board.
-template <typename... T>
-finding found(check_file file, int line, fmt::format_string<T...> format, T&&... args) {
-  return {file, line, -1, ON_NOTHING, fmt::format(format, std::forward<T>(args)...)};
+// A finding about the file as a whole, or about one of its lines, not about a board;
+// `words()` gives its words, when they are kept.
+template <typename Words>
+void found(finding_sink& out, check_file file, int line, const Words& words) {
+  add_finding(out, file, line, -1, ON_NOTHING, words);
 }
 
 // Words written inside the C strings of "kdzspc.h": a double quote ends the string, a
@@ -35,104 +37,123 @@ bool device_name(const char* name) {
   return true;
 }
 
-void check_pkg(std::vector<finding>& out, const catalog& cat) {
+void check_pkg(finding_sink& out, const catalog& cat) {
   const cfg_where& lines = cat.lines;
   if (lines.pkg == 0) {
-    out.push_back(
-        found(IN_CFG, 0, "no pkg line: System and Node need the package name as a device name"));
+    found(out, IN_CFG, 0, [] {
+      return std::string("no pkg line: System and Node need the package name as a device name");
+    });
     return;
   }
   if (std::strlen(lines.pkg_text) >= sizeof cat.config.pkg) {
-    out.push_back(found(IN_CFG, lines.pkg,
-                        "package name \"{}\" is longer than the 7 characters kept (\"{}\")",
-                        visible(lines.pkg_text), visible(cat.config.pkg)));
+    found(out, IN_CFG, lines.pkg, [&] {
+      return fmt::format("package name \"{}\" is longer than the 7 characters kept (\"{}\")",
+                         visible(lines.pkg_text), visible(cat.config.pkg));
+    });
   }
   if (!device_name(cat.config.pkg)) {
-    out.push_back(found(IN_CFG, lines.pkg,
-                        "package name \"{}\" is not a device name for System and Node "
-                        "(letters, digits and underscores, beginning with a letter)",
-                        visible(cat.config.pkg)));
+    found(out, IN_CFG, lines.pkg, [&] {
+      return fmt::format(
+          "package name \"{}\" is not a device name for System and Node "
+          "(letters, digits and underscores, beginning with a letter)",
+          visible(cat.config.pkg));
+    });
   }
 }
 
-void check_copy(std::vector<finding>& out, const catalog& cat) {
+void check_copy(finding_sink& out, const catalog& cat) {
   if (const char* what = breaks_c_string(cat.config.copy)) {
-    out.push_back(found(IN_CFG, cat.lines.copy,
-                        "copy holds {}, which kdzspc.h writes inside a C string: the header "
-                        "would not compile",
-                        what));
+    found(out, IN_CFG, cat.lines.copy, [&] {
+      return fmt::format(
+          "copy holds {}, which kdzspc.h writes inside a C string: the header "
+          "would not compile",
+          what);
+    });
+  }
+}
+
+// A type named again after it: "par" always names the first.
+void check_repeated(finding_sink& out, const catalog& cat, int i) {
+  const btype_rec& t = cat.config.types[i];
+  for (int j = 0; j < i; ++j) {
+    if (std::strcmp(cat.config.types[j].name, t.name) != 0) continue;
+    const bool cut = cat.lines.types[i].name_cut || cat.lines.types[j].name_cut;
+    found(out, IN_CFG, cat.lines.types[i].type, [&] {
+      return fmt::format(
+          "type \"{}\" repeats the name of the type of line {}{}: par always "
+          "names that one",
+          visible(t.name), cat.lines.types[j].type, cut ? " once cut to 15 characters" : "");
+    });
+    return;
   }
 }
 
 // A type that "par" cannot name again, or whose name kdzspc.h cannot hold.
-void check_name(std::vector<finding>& out, const catalog& cat, int i) {
+void check_name(finding_sink& out, const catalog& cat, int i) {
   const btype_rec& t = cat.config.types[i];
   const int line = cat.lines.types[i].type;
   if (t.name[0] == '\0') {
-    out.push_back(found(IN_CFG, line,
-                        "a type with an empty name: par cannot name it, and it ends the table "
-                        "of names, hiding every later type"));
+    found(out, IN_CFG, line, [] {
+      return std::string(
+          "a type with an empty name: par cannot name it, and it ends the table of names, "
+          "hiding every later type");
+    });
     return;
   }
   if (std::strchr(t.name, '"') != nullptr) {
-    out.push_back(found(IN_CFG, line,
-                        "type \"{}\" holds a double quote: par cannot name it, and kdzspc.h, "
-                        "which writes it inside a C string, would not compile",
-                        visible(t.name)));
+    found(out, IN_CFG, line, [&] {
+      return fmt::format(
+          "type \"{}\" holds a double quote: par cannot name it, and kdzspc.h, "
+          "which writes it inside a C string, would not compile",
+          visible(t.name));
+    });
   } else if (breaks_c_string(t.name) != nullptr) {
-    out.push_back(found(IN_CFG, line,
-                        "type \"{}\" holds a backslash, which kdzspc.h writes inside a C "
-                        "string: the header would not compile",
-                        visible(t.name)));
+    found(out, IN_CFG, line, [&] {
+      return fmt::format(
+          "type \"{}\" holds a backslash, which kdzspc.h writes inside a C "
+          "string: the header would not compile",
+          visible(t.name));
+    });
   }
-  for (int j = 0; j < i; ++j) {
-    if (std::strcmp(cat.config.types[j].name, t.name) != 0) continue;
-    const bool cut = cat.lines.types[i].name_cut || cat.lines.types[j].name_cut;
-    out.push_back(found(IN_CFG, line,
-                        "type \"{}\" repeats the name of the type of line {}{}: par always "
-                        "names that one",
-                        visible(t.name), cat.lines.types[j].type,
-                        cut ? " once cut to 15 characters" : ""));
-    return;
-  }
+  check_repeated(out, cat, i);
 }
 
-// I/O addresses whose eight addresses would pass ffff, at the line of each.
-void check_io_list(std::vector<finding>& out, const value_list& list,
+// I/O addresses whose eight addresses would pass ffff, at the line of each; `type` names
+// the type whose own list it is, or is null for a list of defaults.
+void check_io_list(finding_sink& out, const value_list& list,
                    const std::array<int, MAX_VALUES>& lines, const char* type) {
   for (int k = 0; k < list.count && k < MAX_VALUES; ++k) {
     const auto base = static_cast<std::uint32_t>(list.values[k]);
     if (base <= LAST_IO_BASE) continue;
-    if (type != nullptr) {
-      out.push_back(found(IN_CFG, lines[k],
-                          "type \"{}\": I/O address {:x} would pass ffff with its {} addresses",
-                          type, base, IO_SPAN));
-    } else {
-      out.push_back(found(IN_CFG, lines[k],
-                          "I/O address {:x}, a default of every later type, would pass ffff with "
-                          "its {} addresses",
-                          base, IO_SPAN));
-    }
+    found(out, IN_CFG, lines[k], [&] {
+      if (type == nullptr) {
+        return fmt::format(
+            "I/O address {:x}, a default of every later type, would pass ffff "
+            "with its {} addresses",
+            base, IO_SPAN);
+      }
+      return fmt::format("type \"{}\": I/O address {:x} would pass ffff with its {} addresses",
+                         visible(type), base, IO_SPAN);
+    });
   }
 }
 
 // A type's own list was given on one line; the lists it took from the defaults are
 // found once, at the defaults' lines.
-void check_io_lists(std::vector<finding>& out, const catalog& cat) {
+void check_io_lists(finding_sink& out, const catalog& cat) {
   check_io_list(out, cat.def.ioas_primary, cat.lines.def_primary, nullptr);
   check_io_list(out, cat.def.ioas_extras, cat.lines.def_extras, nullptr);
   for (int i = 0; i < cat.config.ntypes && i < MAX_TYPES; ++i) {
     const btype_rec& t = cat.config.types[i];
     const cfg_where::type_where& w = cat.lines.types[i];
-    const std::string name = visible(t.name);
     std::array<int, MAX_VALUES> lines{};
     if (w.ioas_primary != 0) {
       lines.fill(w.ioas_primary);
-      check_io_list(out, t.ioas_primary, lines, name.c_str());
+      check_io_list(out, t.ioas_primary, lines, t.name);
     }
     if (w.ioas_extras != 0) {
       lines.fill(w.ioas_extras);
-      check_io_list(out, t.ioas_extras, lines, name.c_str());
+      check_io_list(out, t.ioas_extras, lines, t.name);
     }
   }
 }
@@ -143,35 +164,46 @@ constexpr char cr_words[] =
 
 }  // namespace
 
-std::vector<finding> reader_findings(const catalog& cat, const board_set& set) {
+void reader_rules(const catalog& cat, const board_set& set, finding_sink& out) {
   const par_where& par_lines = set.lines;
-  std::vector<finding> out;
-  if (cat.lines.first_cr != 0) {
-    out.push_back(found(IN_CFG, cat.lines.first_cr, "{}", cr_words));
-  }
-  if (par_lines.first_cr != 0) {
-    out.push_back(found(IN_PAR, par_lines.first_cr, "{}", cr_words));
-  }
+  const auto cr = [] { return std::string(cr_words); };
+  if (cat.lines.first_cr != 0) found(out, IN_CFG, cat.lines.first_cr, cr);
+  if (par_lines.first_cr != 0) found(out, IN_PAR, par_lines.first_cr, cr);
   const int recorded = std::min(par_lines.ndropped, par_where::MAX_DROPPED);
   for (int k = 0; k < recorded; ++k) {
     const par_where::dropped_board& d = par_lines.dropped[k];
-    out.push_back(found(IN_PAR, d.line,
-                        "type \"{}\" is not in the catalog: the board is dropped, and buildc "
-                        "would lose its lines in Init and dces",
-                        visible(d.type)));
+    found(out, IN_PAR, d.line, [&] {
+      return fmt::format(
+          "type \"{}\" is not in the catalog: the board is dropped, and buildc "
+          "would lose its lines in Init and dces",
+          visible(d.type));
+    });
   }
   if (par_lines.ndropped > recorded) {
-    out.push_back(found(IN_PAR, 0, "{} more boards of types the catalog lacks are dropped",
-                        par_lines.ndropped - recorded));
+    found(out, IN_PAR, 0, [&] {
+      return fmt::format("{} more boards of types the catalog lacks are dropped",
+                         par_lines.ndropped - recorded);
+    });
   }
+}
+
+void catalog_rules(const catalog& cat, finding_sink& out) {
+  check_pkg(out, cat);
+  check_copy(out, cat);
+  for (int i = 0; i < cat.config.ntypes && i < MAX_TYPES; ++i) check_name(out, cat, i);
+  check_io_lists(out, cat);
+}
+
+std::vector<finding> reader_findings(const catalog& cat, const board_set& set) {
+  std::vector<finding> out;
+  finding_sink sink{&out};
+  reader_rules(cat, set, sink);
   return out;
 }
 
 std::vector<finding> catalog_findings(const catalog& cat) {
   std::vector<finding> out;
-  check_pkg(out, cat);
-  check_copy(out, cat);
-  for (int i = 0; i < cat.config.ntypes && i < MAX_TYPES; ++i) check_name(out, cat, i);
-  check_io_lists(out, cat);
+  finding_sink sink{&out};
+  catalog_rules(cat, sink);
   return out;
 }

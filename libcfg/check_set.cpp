@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "libcfg/check_rules.h"
 #include "libcfg/libcfg.h"
 
 namespace {
@@ -35,12 +36,12 @@ int line_of(const board_view& v, board_value value) {
   return w.*value != 0 ? w.*value : w.type;
 }
 
-// Adds a finding about the board of `v`, at the line of its `value`.
-template <typename... T>
-void say(std::vector<finding>& out, const board_view& v, board_value value, map_place place,
-         fmt::format_string<T...> format, T&&... args) {
-  out.push_back(
-      {IN_PAR, line_of(v, value), v.n, place, fmt::format(format, std::forward<T>(args)...)});
+// Adds a finding about the board of `v`, at the line of its `value`; `words()` gives its
+// words, when they are kept.
+template <typename Words>
+void say(finding_sink& out, const board_view& v, board_value value, map_place place,
+         const Words& words, int other = -1) {
+  add_finding(out, IN_PAR, line_of(v, value), v.n, place, words, other);
 }
 
 // What a list question gives for a board: a value of the list, or 0 when it is empty.
@@ -56,141 +57,174 @@ const char* mode_name(int mode) {
   return mode == MODE_POLL ? "polling" : "interrupt";
 }
 
-void check_mode(std::vector<finding>& out, const catalog& cat, const board_set& set) {
-  const int mode = set.params.mode;
-  if (mode_allowed(mode, cat.config.modes)) return;
+std::string mode_words(int mode, int modes) {
   std::string allowed;
   for (const int m : {MODE_INTERRUPT, MODE_POLL}) {
-    if (!mode_allowed(m, cat.config.modes)) continue;
+    if (!mode_allowed(m, modes)) continue;
     allowed += allowed.empty() ? "" : ", ";
     allowed += mode_name(m);
   }
   if (allowed.empty()) allowed = "none";
-  std::string text = mode == 0 ? fmt::format("mode is not set (the catalog allows {})", allowed)
-                               : fmt::format("mode {} is not allowed (the catalog allows {})",
-                                             mode_name(mode), allowed);
-  out.push_back({IN_PAR, set.lines.mode, -1, ON_NOTHING, std::move(text)});
+  return mode == 0 ? fmt::format("mode is not set (the catalog allows {})", allowed)
+                   : fmt::format("mode {} is not allowed (the catalog allows {})", mode_name(mode),
+                                 allowed);
+}
+
+void check_mode(finding_sink& out, const catalog& cat, const board_set& set) {
+  const int mode = set.params.mode;
+  if (mode_allowed(mode, cat.config.modes)) return;
+  add_finding(out, IN_PAR, set.lines.mode, -1, ON_NOTHING,
+              [&] { return mode_words(mode, cat.config.modes); });
 }
 
 // Beyond four boards the minor numbers of "Node" run into each other.
-void check_count(std::vector<finding>& out, const board_set& set) {
+void check_count(finding_sink& out, const board_set& set) {
   if (!too_many_boards(set.params.nboards)) return;
-  out.push_back({IN_PAR, set.lines.boards[EDIT_MAX_BOARDS].type, -1, ON_NOTHING,
-                 fmt::format("{} boards are more than the editor adds (at most {}): the minor "
-                             "numbers of their nodes repeat those of boards 1 to {}",
-                             set.params.nboards, EDIT_MAX_BOARDS, EDIT_MAX_BOARDS)});
+  add_finding(out, IN_PAR, set.lines.boards[EDIT_MAX_BOARDS].type, -1, ON_NOTHING, [&] {
+    return fmt::format(
+        "{} boards are more than the editor adds (at most {}): the minor "
+        "numbers of their nodes repeat those of boards 1 to {}",
+        set.params.nboards, EDIT_MAX_BOARDS, EDIT_MAX_BOARDS);
+  });
 }
 
-void check_bus(std::vector<finding>& out, const board_view& v) {
+void check_bus(finding_sink& out, const board_view& v) {
   if (v.type.bus == 0 || type_on_bus(&v.type, v.params.bus)) return;
-  say(out, v, TYPE, ON_NOTHING, "type {} is for the {} bus, not the set's ({})",
-      visible(v.type.name), bus_name(v.type.bus), bus_name(v.params.bus));
+  say(out, v, TYPE, ON_NOTHING, [&] {
+    return fmt::format("type {} is for the {} bus, not the set's ({})", visible(v.type.name),
+                       bus_name(v.type.bus), bus_name(v.params.bus));
+  });
 }
 
-void check_size(std::vector<finding>& out, const board_view& v) {
+void check_size(finding_sink& out, const board_view& v) {
   if (const std::uint16_t forced = forced_size(v.params.bus, v.b.ioa)) {
     if (v.b.size != forced) {
-      say(out, v, SIZE, ON_WINDOW, "size {} is not allowed on the mc bus with an I/O address ({})",
-          v.b.size, forced);
+      say(out, v, SIZE, ON_WINDOW, [&] {
+        return fmt::format("size {} is not allowed on the mc bus with an I/O address ({})",
+                           v.b.size, forced);
+      });
     }
   } else if (v.type.sizes.count > 0 && list_index(&v.type.sizes, v.b.size) < 0) {
-    say(out, v, SIZE, ON_WINDOW, "size {} is not offered by its type ({})", v.b.size,
-        list_text(v.type.sizes, false));
+    say(out, v, SIZE, ON_WINDOW, [&] {
+      return fmt::format("size {} is not offered by its type ({})", v.b.size,
+                         list_text(v.type.sizes, false));
+    });
   }
 }
 
-void check_irq(std::vector<finding>& out, const board_view& v) {
+void check_irq(finding_sink& out, const board_view& v) {
   if (v.params.mode != MODE_INTERRUPT) return;
   const value_list irqs = offered(v.type.irqs);
   if (list_index(&irqs, v.b.irq) >= 0) return;
-  say(out, v, IRQ, ON_IRQ, "irq {} is not offered by its type ({})", v.b.irq,
-      list_text(irqs, false));
+  say(out, v, IRQ, ON_IRQ, [&] {
+    return fmt::format("irq {} is not offered by its type ({})", v.b.irq, list_text(irqs, false));
+  });
 }
 
-void check_sharing(std::vector<finding>& out, const catalog& cat, const board_view& v) {
-  int pair[2] = {-1, -1};
-  const irq_fault fault = irq_rule_broken(cat, &v.params, pair);
-  if (fault == IRQ_OK || pair[1] != v.n) return;
-  say(out, v, IRQ, ON_IRQ, "irq {} is also used by board {} ({})", v.b.irq, pair[0] + 1,
-      fault == IRQ_EISA_SHARED ? "EISA and ISA boards cannot share an irq"
+// The first two boards that break the interrupt-sharing rules, as irq_rule_broken finds
+// them in the whole set: the finding stands with the later one.
+struct sharing {
+  irq_fault fault;
+  int pair[2];
+};
+
+void check_sharing(finding_sink& out, const sharing& broken, const board_view& v) {
+  if (broken.fault == IRQ_OK || broken.pair[1] != v.n) return;
+  say(
+      out, v, IRQ, ON_IRQ,
+      [&] {
+        return fmt::format("irq {} is also used by board {} ({})", v.b.irq, broken.pair[0] + 1,
+                           broken.fault == IRQ_EISA_SHARED
+                               ? "EISA and ISA boards cannot share an irq"
                                : "irqs must be all the same or all different");
-  out.back().other = pair[0];
+      },
+      broken.pair[0]);
 }
 
-void check_ioa(std::vector<finding>& out, const board_view& v) {
+void check_ioa(finding_sink& out, const board_view& v) {
   // A type without primary addresses gets no I/O address, whatever its extras.
   const value_list ioas = v.type.ioas_primary.count > 0
                               ? ioa_choices(&v.type.ioas_primary, &v.type.ioas_extras)
                               : offered(v.type.ioas_primary);
   if (list_index(&ioas, v.b.ioa) >= 0) return;
-  say(out, v, IOA, ON_IO_RANGE, "I/O address {:x} is not offered by its type ({})", v.b.ioa,
-      list_text(ioas, true));
+  say(out, v, IOA, ON_IO_RANGE, [&] {
+    return fmt::format("I/O address {:x} is not offered by its type ({})", v.b.ioa,
+                       list_text(ioas, true));
+  });
 }
 
 // Each board with an I/O address takes IO_SPAN addresses from it on, up to ffff.
-void check_io_range(std::vector<finding>& out, const board_view& v) {
+void check_io_range(finding_sink& out, const board_view& v) {
   const int ioa = v.b.ioa;
   if (ioa == 0) return;
   const int end = ioa + IO_SPAN - 1;
   for (int i = 0; i < v.n; ++i) {
     const int other = v.params.boards[i].ioa;
     if (other == 0 || std::abs(other - ioa) >= IO_SPAN) continue;
-    say(out, v, IOA, ON_IO_RANGE, "I/O range {:x}-{:x} overlaps board {}'s ({:x}-{:x})", ioa, end,
-        i + 1, other, other + IO_SPAN - 1);
-    out.back().other = i;
+    say(
+        out, v, IOA, ON_IO_RANGE,
+        [&] {
+          return fmt::format("I/O range {:x}-{:x} overlaps board {}'s ({:x}-{:x})", ioa, end, i + 1,
+                             other, other + IO_SPAN - 1);
+        },
+        i);
   }
-  if (end > IO_LIMIT) say(out, v, IOA, ON_IO_RANGE, "I/O range {:x}-{:x} passes ffff", ioa, end);
+  if (end > IO_LIMIT) {
+    say(out, v, IOA, ON_IO_RANGE,
+        [&] { return fmt::format("I/O range {:x}-{:x} passes ffff", ioa, end); });
+  }
 }
 
-void check_dpa(std::vector<finding>& out, const board_view& v) {
+void check_dpa(finding_sink& out, const board_view& v) {
   const std::uint32_t dpa = v.b.dpa;
   switch (dp_addr_fault(dpa, v.type.attr, v.b.size)) {
     case DP_OK:
       break;
     case DP_ABOVE_1MB:
-      say(out, v, DPA, ON_WINDOW,
-          "memory address {:x} is not below 1 Mbyte (its type has no extended memory)", dpa);
+      say(out, v, DPA, ON_WINDOW, [&] {
+        return fmt::format(
+            "memory address {:x} is not below 1 Mbyte (its type has no extended memory)", dpa);
+      });
       break;
     case DP_OFF_BOUNDARY:
-      say(out, v, DPA, ON_WINDOW, "memory address {:x} is not on a boundary of its size ({} Kbyte)",
-          dpa, v.b.size);
+      say(out, v, DPA, ON_WINDOW, [&] {
+        return fmt::format("memory address {:x} is not on a boundary of its size ({} Kbyte)", dpa,
+                           v.b.size);
+      });
       break;
   }
   if (dpa < MAIN_MEMORY_END) {
-    say(out, v, DPA, ON_WINDOW,
-        "memory address {:x} lies in the host's main memory: a window below 1 Mbyte must start "
-        "at or above a0000",
-        dpa);
+    say(out, v, DPA, ON_WINDOW, [&] {
+      return fmt::format(
+          "memory address {:x} lies in the host's main memory: a window below 1 Mbyte must "
+          "start at or above a0000",
+          dpa);
+    });
   }
 }
 
 // A DCE line among ports 0 to 7 takes the minor of the port eight above it, which a
 // 16-port board has too: two device names for one device.
-void check_minors(std::vector<finding>& out, const port_state& ports, int n,
-                  const btype_rec& type) {
+void check_minors(finding_sink& out, const port_state& ports, int n, const btype_rec& type) {
   if (ports_of(type) <= LOGICAL_PORTS) return;
   for (const int group : {0, UPPER_GROUP}) {
     const char letter = group == 0 ? 'a' : 'A';
     for (int p = 0; p < DCE_PORTS; ++p) {
       const int index = group + SLOTS_PER_BOARD * n + p;
       if (!ports.is_dce[index]) continue;
-      out.push_back(
-          {IN_DCES, ports.dce_lines[index], n, ON_NOTHING,
-           fmt::format("tty{}{}{}, a DCE line, takes minor {}, the minor of tty{}{}{}", letter, n,
-                       port_name[p], index + DCE_PORTS, letter, n, port_name[p + DCE_PORTS])});
+      add_finding(out, IN_DCES, ports.dce_lines[index], n, ON_NOTHING, [&] {
+        return fmt::format("tty{}{}{}, a DCE line, takes minor {}, the minor of tty{}{}{}", letter,
+                           n, port_name[p], index + DCE_PORTS, letter, n, port_name[p + DCE_PORTS]);
+      });
     }
   }
 }
 
-void append(std::vector<finding>& all, std::vector<finding> more) {
-  all.insert(all.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-}
-
 }  // namespace
 
-port_state old_dces(const char* prog, const check_paths& paths) {
+port_state old_dces(const char* /*prog*/, const check_paths& paths) {
   port_state ports{};
-  if (load_dces(prog, paths.dces.get(), ports) != status::ok) return port_state{};
+  if (read_old_dces(paths.dces.get(), ports) != old_read::read) return port_state{};
   return ports;
 }
 
@@ -223,12 +257,13 @@ std::string visible(const char* text) {
   return shown;
 }
 
-std::vector<finding> parameter_findings(const catalog& cat, const board_set& set,
-                                        const port_state& ports) {
-  std::vector<finding> out;
+void parameter_rules(const catalog& cat, const board_set& set, const port_state& ports,
+                     finding_sink& out) {
   check_mode(out, cat, set);
   check_count(out, set);
   const params_rec& params = set.params;
+  sharing broken{IRQ_OK, {-1, -1}};
+  broken.fault = irq_rule_broken(cat, &params, broken.pair);
   const int nboards = std::min(params.nboards, MAX_BOARDS);
   for (int n = 0; n < nboards; ++n) {
     const board_rec& b = params.boards[n];
@@ -236,7 +271,7 @@ std::vector<finding> parameter_findings(const catalog& cat, const board_set& set
     check_bus(out, v);
     check_size(out, v);
     check_irq(out, v);
-    check_sharing(out, cat, v);
+    check_sharing(out, broken, v);
     check_ioa(out, v);
     check_io_range(out, v);
     check_dpa(out, v);
@@ -244,18 +279,35 @@ std::vector<finding> parameter_findings(const catalog& cat, const board_set& set
   for (int n = 0; n < nboards; ++n) {
     check_minors(out, ports, n, cat.config.types[params.boards[n].type]);
   }
+}
+
+std::vector<finding> parameter_findings(const catalog& cat, const board_set& set,
+                                        const port_state& ports) {
+  std::vector<finding> out;
+  finding_sink sink{&out};
+  parameter_rules(cat, set, ports, sink);
   return out;
 }
 
 std::vector<finding> all_findings(const catalog& cat, const board_set& set,
                                   const port_state& ports) {
-  std::vector<finding> all = reader_findings(cat, set);
-  append(all, catalog_findings(cat));
-  append(all, parameter_findings(cat, set, ports));
+  std::vector<finding> all;
+  finding_sink sink{&all};
+  reader_rules(cat, set, sink);
+  catalog_rules(cat, sink);
+  parameter_rules(cat, set, ports, sink);
   std::stable_sort(all.begin(), all.end(), [](const finding& a, const finding& b) {
     return a.file != b.file ? a.file < b.file : a.line < b.line;
   });
   return all;
+}
+
+int count_findings(const catalog& cat, const board_set& set, const port_state& ports) {
+  finding_sink sink;
+  reader_rules(cat, set, sink);
+  catalog_rules(cat, sink);
+  parameter_rules(cat, set, ports, sink);
+  return sink.count;
 }
 
 bool form_check_paths(const program_files& at, const char* dces, check_paths& paths) {

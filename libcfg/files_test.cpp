@@ -62,31 +62,104 @@ TEST(LoadBeside, StatusAndReportForEachKindOfFile) {
   }
 }
 
-// An old "Init" or "dces" that is missing, a FIFO or a directory leaves the flags clear,
-// silently: the flags and lines of an earlier load never survive.
+// The flags a port state holds: "e" and the enabled slots, "d" and each slot with a DCE
+// flag or a line.
+std::string flags_of(const port_state& p) {
+  std::string flags = "e";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.enabled[i]) flags += " " + std::to_string(i);
+  flags += " d";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.is_dce[i] || p.dce_lines[i])
+      flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
+  return flags;
+}
+
+// An old "Init" or "dces" sets flags only when it is a regular file read whole; a missing
+// one is silent, and one that exists but cannot be read is reported and fails the load.
+// Either way the flags and lines of an earlier load never survive.
 TEST(PortState, OnlyARegularOldFileSetsFlags) {
   const scratch s;
-  const std::pair<const char*, std::string> cases[] = {
-      {"file", "e 0 d 3@2"}, {"none", "e d"}, {"fifo", "e d"}, {"dir", "e d"}};
-  for (const auto& [name, seen] : cases) {
+  const struct {
+    std::string path;
+    status result;
+    old_read quiet;      // what the check's silent reading of "dces" makes of it
+    std::string report;  // after "prog: load_init: " (and "load_dces")
+    const char* seen;
+  } cases[] = {
+      {s.dir + "/file", status::ok, old_read::read, "", "e 0 d 3@2"},
+      {s.dir + "/none", status::missing, old_read::missing, "", "e d"},
+      {s.dir + "/fifo", status::failed, old_read::not_regular,
+       s.dir + "/fifo is not a regular file", "e d"},
+      {s.dir + "/dir", status::failed, old_read::not_regular, s.dir + "/dir is not a regular file",
+       "e d"},
+      // A regular file whose first read fails.
+      {"/proc/self/mem", status::failed, old_read::read_failed,
+       "read(/proc/self/mem) Input/output error", "e d"},
+  };
+  for (const auto& c : cases) {
     port_state p{};
-    p.enabled.fill(1);
-    p.is_dce.fill(1);
-    p.dce_lines.fill(9);
-    const std::string path = s.dir + "/" + name;
+    const auto dirty = [&p] {
+      p.enabled.fill(1);
+      p.is_dce.fill(1);
+      p.dce_lines.fill(9);
+    };
+    dirty();
     testing::internal::CaptureStderr();
-    EXPECT_EQ(load_init("prog", path.c_str(), p), status::ok);
-    EXPECT_EQ(load_dces("prog", path.c_str(), p), status::ok);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    // "e" and the enabled slots, "d" and each slot with a DCE flag or a line.
-    std::string flags = "e";
-    for (int i = 0; i < PORT_SLOTS; ++i)
-      if (p.enabled[i]) flags += " " + std::to_string(i);
-    flags += " d";
-    for (int i = 0; i < PORT_SLOTS; ++i)
-      if (p.is_dce[i] || p.dce_lines[i])
-        flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
-    EXPECT_EQ(flags, seen) << name;
+    EXPECT_EQ(load_init("prog", c.path.c_str(), p), c.result) << c.path;
+    EXPECT_EQ(load_dces("prog", c.path.c_str(), p), c.result) << c.path;
+    const std::string want =
+        c.report.empty() ? ""
+                         : "prog: load_init: " + c.report + "\nprog: load_dces: " + c.report + "\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), want) << c.path;
+    EXPECT_EQ(flags_of(p), c.seen) << c.path;
+
+    // The silent reading of "dces" leaves the Init flags as they were.
+    const auto init_flags = p.enabled;
+    dirty();
+    p.enabled = init_flags;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read_old_dces(c.path.c_str(), p), c.quiet) << c.path;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.path;
+    EXPECT_EQ(flags_of(p), c.seen) << c.path;
+  }
+}
+
+// Which lines of an old "Init" and "dces" set a flag, read as fgets would read them: a
+// line's text must reach the positions compared, without a newline or NUL byte there.
+TEST(PortState, LinesThatSetFlags) {
+  using s = std::string;
+  const s filler = s(4095 - 13, '#') + "\n";  // a block's first 4083 bytes
+  const struct {
+    bool init;  // read as "Init", else as "dces"
+    std::string text;
+    const char* seen;
+  } cases[] = {
+      {true, "a00:23:respawn:/etc/getty ttya00 9600\n", "e 0 d"},
+      {true, "A1f:23:respawn\nA1e:23:off\n", "e 159 d"},
+      {true, "a00:23:respawn", "e 0 d"},
+      {true, "a00:23:respaw\na01:23:RESPAWN\n", "e d"},
+      {true, s("a0\0:23:respawn\n", 15) + s("a01:2\0:respawn\n", 15), "e d"},
+      // A line longer than 255 characters is read in pieces, and each piece is matched.
+      {true, s(255, 'x') + "a01:23:respawn\n", "e 1 d"},
+      // A line that ends where the block read ends: nothing past it is compared.
+      {true, filler + "a00:23:respa\n", "e d"},
+      {false, "ttya03\nttyA12\nttya03\n", "e d 3@1 146@2"},
+      {false,
+       "tty\nttya0\nttya0\n\n" + s("ttya\0"
+                                   "3\n",
+                                   7),
+       "e d"},
+      {false, "# DCE lines\nttya0f", "e d 15@2"},
+      // A line that runs from one block into the next.
+      {false, s(4092, '#') + "\nttyA05\n", "e d 133@2"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    const file_ptr f(fmemopen(text.data(), text.size(), "r"));
+    port_state p{};
+    EXPECT_TRUE(c.init ? read_init_flags(f.get(), p) : read_dce_flags(f.get(), p));
+    EXPECT_EQ(flags_of(p), c.seen) << text.substr(text.size() > 40 ? text.size() - 40 : 0);
   }
 }
 

@@ -469,16 +469,24 @@ extern const char* const port_name;
 // character), or -1 when it falls outside the tables.
 int port_index(unsigned char group, unsigned char board, unsigned char port);
 // Clears ports.enabled, then sets the flag of every line of `in` that has "respawn" at
-// positions 7 to 13, for the identifier at positions 0 to 2.
-void read_init_flags(std::FILE* in, port_state& ports);
+// positions 7 to 13, for the identifier at positions 0 to 2. False (errno set) when a read
+// failed; the lines before it keep their flags.
+bool read_init_flags(std::FILE* in, port_state& ports);
 // Clears ports.is_dce and ports.dce_lines, then sets the flag of every line of `in` that
-// begins with "tty", for the identifier at positions 3 to 5.
-void read_dce_flags(std::FILE* in, port_state& ports);
-// Read the old "Init" and "dces" at `path` into `ports`; a file that cannot be opened, or
-// is not a regular file, leaves their flags clear, silently (status::ok). The program name
-// is for the messages of a failure.
+// begins with "tty", for the identifier at positions 3 to 5. False as read_init_flags.
+bool read_dce_flags(std::FILE* in, port_state& ports);
+// Read the old "Init" and "dces" at `path` into `ports`. A missing file leaves their flags
+// clear, silently: status::missing. One that exists but cannot be opened, gives a read
+// error, or is not a regular file (a directory too) leaves them clear after reporting, as
+// "load_init" or "load_dces" of `prog`, "fopen(<path>) " or "read(<path>) " and the error
+// text, or "<path> is not a regular file": status::failed. A generator that writes over
+// such a file would switch off every line the user switched on.
 status load_init(const char* prog, const char* path, port_state& ports);
 status load_dces(const char* prog, const char* path, port_state& ports);
+// What became of reading an old file, for a caller that says nothing about it.
+enum class old_read { read, missing, cannot_open, not_regular, read_failed };
+// load_dces without a word: errno is set for cannot_open and read_failed.
+old_read read_old_dces(const char* path, port_state& ports);
 
 // The check of the catalog and a parameter set, as `editpar -c` runs it: each finding is a
 // rule broken, with the file and line it is about.
@@ -520,8 +528,8 @@ struct check_paths {
 // The paths of "cfg", "par" and the old DCE list `dces` (its name in the package table)
 // in the package directory; false after make_path reported a failure.
 bool form_check_paths(const program_files& at, const char* dces, check_paths& paths);
-// The old DCE list at paths.dces, read with load_dces as buildc reads it; after a failure
-// (reported as `prog`'s) no port is a DCE line.
+// The old DCE list at paths.dces, read as buildc reads it; when it cannot be read, silently,
+// no port is a DCE line (the check judges "par", and buildc refuses such a file itself).
 port_state old_dces(const char* prog, const check_paths& paths);
 // What the readers could not use and the check can point at: a board dropped for an
 // unknown type, the first line of each file whose last word ends in a carriage return.
@@ -537,6 +545,9 @@ std::vector<finding> parameter_findings(const catalog& cat, const board_set& set
 // All three, sorted by file (cfg, par, dces) and line, the rules' order kept within a line.
 std::vector<finding> all_findings(const catalog& cat, const board_set& set,
                                   const port_state& ports);
+// The number of all_findings, formatting none of them: what `editpar -c` reports but for the
+// readers' warnings.
+int count_findings(const catalog& cat, const board_set& set, const port_state& ports);
 // Writes `f` as one line: `prefix`, "PATH:LINE: " ("PATH: " without a line), "board N: "
 // for a board's finding, then its words.
 void print_finding(std::FILE* out, const char* prefix, const check_paths& paths, const finding& f);

@@ -37,3 +37,20 @@ std::size_t read_line(line_reader& r, char* line, std::size_t size) {
   line[n] = '\0';
   return n;
 }
+
+std::string_view read_piece(line_reader& r, char* spill, std::size_t size) {
+  if (size < 2 || (r.next == r.end && !refill(r))) return {};
+  const char* from = r.block + r.next;
+  const std::size_t left = r.end - r.next;
+  const std::size_t most = size - 1;
+  std::size_t take = left < most ? left : most;
+  const void* newline = std::memchr(from, '\n', take);
+  if (newline != nullptr) {
+    take = static_cast<std::size_t>(static_cast<const char*>(newline) - from) + 1;
+  } else if (take < most) {
+    // The block ends before the piece does: it is gathered across the blocks.
+    return {spill, read_line(r, spill, size)};
+  }
+  r.next += take;
+  return {from, take};
+}

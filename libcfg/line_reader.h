@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 // A file's blocks not yet handed out as lines. The stream stays the caller's.
 struct line_reader {
@@ -22,3 +23,8 @@ struct line_reader {
 // the file, when nothing was left to read, and after a read error (r.error tells it).
 // Returns the number of bytes placed before the NUL, or 0 at the end.
 std::size_t read_line(line_reader& r, char* line, std::size_t size);
+// The same piece of the file as read_line(r, spill, size) gives, without copying it where
+// it lies whole in the block read: a view into the block, or into `spill` (of `size` >= 2
+// bytes) for a piece that runs past it. Empty at the end of the file and
+// after a read error (r.error tells it).
+std::string_view read_piece(line_reader& r, char* spill, std::size_t size);

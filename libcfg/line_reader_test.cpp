@@ -44,10 +44,21 @@ TEST(ReadLine, AgreesWithFgets) {
   const auto by_read_line = [](line_reader& r, std::FILE*, char* l, std::size_t n) {
     return read_line(r, l, n) != 0;
   };
+  // A piece read without a copy, copied here the way read_line fills its buffer.
+  const auto by_read_piece = [](line_reader& r, std::FILE*, char* l, std::size_t n) {
+    std::vector<char> spill(n);
+    const std::string_view piece = read_piece(r, spill.data(), n);
+    std::copy(piece.begin(), piece.end(), l);
+    if (!piece.empty()) l[piece.size()] = '\0';
+    return !piece.empty();
+  };
   for (const std::string& text : cases) {
     for (std::size_t size : {2u, 3u, 256u}) {
-      EXPECT_EQ(all_lines(text, size, by_read_line), all_lines(text, size, by_fgets))
+      const auto want = all_lines(text, size, by_fgets);
+      EXPECT_EQ(all_lines(text, size, by_read_line), want)
           << "size " << size << ", text of " << text.size() << " bytes";
+      EXPECT_EQ(all_lines(text, size, by_read_piece), want)
+          << "pieces, size " << size << ", text of " << text.size() << " bytes";
     }
   }
 }

@@ -1,6 +1,11 @@
 // Port numbering and the state carried over from the previous "Init" and "dces".
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include <fmt/format.h>
 
 #include "libcfg/libcfg.h"
 #include "libcfg/line_reader.h"
@@ -19,65 +24,113 @@ int port_value(unsigned char c) {
 }
 
 // True when positions first to first + 2 of the line all hold identifier characters:
-// the line's text reaches past them and none of them is its newline. The line's
-// matcher has already seen its text reach `first`.
-bool has_identifier(const char* line, std::size_t first) {
-  for (std::size_t i = first; i < first + 3; ++i) {
-    if (line[i] == '\0' || line[i] == '\n') return false;
-  }
-  return true;
+// the line's text reaches past them and none of them is its newline or a NUL byte.
+bool has_identifier(std::string_view line, std::size_t first) {
+  const auto id_char = [](char c) { return c != '\0' && c != '\n'; };
+  return line.size() >= first + 3 && id_char(line[first]) && id_char(line[first + 1]) &&
+         id_char(line[first + 2]);
 }
 
 // The index of the identifier at `first`, or -1 when it is incomplete or its index falls
 // outside the tables.
-int index_at(const char* line, std::size_t first) {
+int index_at(std::string_view line, std::size_t first) {
   if (!has_identifier(line, first)) return -1;
-  const auto* id = reinterpret_cast<const unsigned char*>(line + first);
+  const auto* id = reinterpret_cast<const unsigned char*>(line.data() + first);
   return port_index(id[0], id[1], id[2]);
 }
 
-// "respawn" at positions 7 to 13, the text before it reaching that far too. The line
-// buffer is zeroed before its first line, so positions 7 to 13 can always be compared.
-bool is_respawn_line(const char* line) {
-  if (std::memcmp(line + 7, "respawn", 7) != 0) return false;
+// "respawn" at positions 7 to 13, the text before it reaching that far without a NUL byte.
+// Compared with sizes the compiler knows, unrolled: no library call or loop for each line.
+bool is_respawn_line(std::string_view line) {
+  if (line.size() < 14 || std::memcmp(line.data() + 7, "respawn", 7) != 0) return false;
   return line[0] != '\0' && line[1] != '\0' && line[2] != '\0' && line[3] != '\0' &&
          line[4] != '\0' && line[5] != '\0' && line[6] != '\0';
 }
 
-bool is_tty_line(const char* line) {
-  return line[0] == 't' && line[1] == 't' && line[2] == 'y';
+bool is_tty_line(std::string_view line) {
+  return line.starts_with("tty");
 }
 
 // Clears `flags` (and `where`, when given), then sets the flag of the identifier at `first`
-// of every line of `in` that `matches`, and its first line in `where`. Lines are counted
-// from 1 at their newlines, so a long line read in pieces is one line.
-void read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, PORT_SLOTS>* where,
-                std::FILE* in, bool (*matches)(const char*), std::size_t first) {
+// of every line of `in` that `matches`, and its first line in `where`. Lines are read as
+// fgets reads them into a buffer of LINE_SIZE bytes, and counted from 1 at their newlines,
+// so a long line read in pieces is one line. False (errno set) when a read failed: the
+// lines before it keep their flags.
+bool read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, PORT_SLOTS>* where,
+                std::FILE* in, bool (*matches)(std::string_view), std::size_t first) {
   flags.fill(0);
   if (where != nullptr) where->fill(0);
-  char line[LINE_SIZE] = {};
+  char spill[LINE_SIZE];
   line_reader lines(in);
   int number = 1;
-  for (std::size_t n; (n = read_line(lines, line, sizeof line)) != 0;) {
+  for (std::string_view line; !(line = read_piece(lines, spill, sizeof spill)).empty();) {
     const int index = matches(line) ? index_at(line, first) : -1;
     if (index >= 0) {
       flags[index] = 1;
       if (where != nullptr && (*where)[index] == 0) (*where)[index] = number;
     }
-    if (line[n - 1] == '\n') ++number;
+    if (line.back() == '\n') ++number;
   }
+  if (lines.error == 0) return true;
+  errno = lines.error;
+  return false;
 }
 
-// An old file that cannot be opened, or that is not a regular file (a FIFO would never
-// end), leaves the flags clear (a directory too: its read fails at once); a read that
-// fails keeps the flags of the lines before it. All silently: none of them fails the load.
-status load_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, const char* path, port_state& ports,
-                  void (*read)(std::FILE*, port_state&)) {
-  flags.fill(0);
+// One of the old files: the flags it sets, and how its lines are read into them.
+struct old_file {
+  const char* func;  // the loader's name in its messages
+  std::array<std::uint8_t, PORT_SLOTS> port_state::*flags;
+  std::array<int, PORT_SLOTS> port_state::*lines;  // where each flag was set, or null
+  bool (*read)(std::FILE*, port_state&);
+};
+constexpr old_file old_init{"load_init", &port_state::enabled, nullptr, read_init_flags};
+constexpr old_file old_dces_file{"load_dces", &port_state::is_dce, &port_state::dce_lines,
+                                 read_dce_flags};
+
+void clear(const old_file& file, port_state& ports) {
+  (ports.*file.flags).fill(0);
+  if (file.lines != nullptr) (ports.*file.lines).fill(0);
+}
+
+// Reads the old file at `path` into its flags, which are clear unless it was read whole. A
+// directory is not a file of lines, whatever a read of it would give.
+old_read read_old(const old_file& file, const char* path, port_state& ports) {
+  clear(file, ports);
   input_fault fault = input_fault::none;
   const file_ptr f = open_unwaited(path, fault);
-  if (f != nullptr) read(f.get(), ports);
-  return status::ok;
+  if (fault == input_fault::cannot_open) {
+    return errno == ENOENT ? old_read::missing : old_read::cannot_open;
+  }
+  struct stat st {};
+  if (fault == input_fault::not_regular || fstat(fileno(f.get()), &st) != 0 ||
+      S_ISDIR(st.st_mode)) {
+    return old_read::not_regular;
+  }
+  if (file.read(f.get(), ports)) return old_read::read;
+  const int error = errno;
+  clear(file, ports);
+  errno = error;
+  return old_read::read_failed;
+}
+
+// read_old, reporting as `prog` an old file that exists but could not be read.
+status load_old(const old_file& file, const char* prog, const char* path, port_state& ports) {
+  switch (read_old(file, path, ports)) {
+    case old_read::read:
+      return status::ok;
+    case old_read::missing:
+      return status::missing;
+    case old_read::cannot_open:
+      report_fopen(prog, file.func, path);
+      break;
+    case old_read::not_regular:
+      write_text(stderr, fmt::format("{}: {}: {} is not a regular file\n", prog, file.func, path));
+      break;
+    case old_read::read_failed:
+      report_call(prog, file.func, "read", path);
+      break;
+  }
+  return status::failed;
 }
 
 }  // namespace
@@ -88,19 +141,22 @@ int port_index(unsigned char group, unsigned char board, unsigned char port) {
   return (index >= 0 && index < PORT_SLOTS) ? index : -1;
 }
 
-void read_init_flags(std::FILE* in, port_state& ports) {
-  read_flags(ports.enabled, nullptr, in, is_respawn_line, 0);
+bool read_init_flags(std::FILE* in, port_state& ports) {
+  return read_flags(ports.enabled, nullptr, in, is_respawn_line, 0);
 }
 
-void read_dce_flags(std::FILE* in, port_state& ports) {
-  read_flags(ports.is_dce, &ports.dce_lines, in, is_tty_line, 3);
+bool read_dce_flags(std::FILE* in, port_state& ports) {
+  return read_flags(ports.is_dce, &ports.dce_lines, in, is_tty_line, 3);
 }
 
-status load_init(const char* /*prog*/, const char* path, port_state& ports) {
-  return load_flags(ports.enabled, path, ports, read_init_flags);
+status load_init(const char* prog, const char* path, port_state& ports) {
+  return load_old(old_init, prog, path, ports);
 }
 
-status load_dces(const char* /*prog*/, const char* path, port_state& ports) {
-  ports.dce_lines.fill(0);
-  return load_flags(ports.is_dce, path, ports, read_dce_flags);
+status load_dces(const char* prog, const char* path, port_state& ports) {
+  return load_old(old_dces_file, prog, path, ports);
+}
+
+old_read read_old_dces(const char* path, port_state& ports) {
+  return read_old(old_dces_file, path, ports);
 }

@@ -1,0 +1,20 @@
+#define KDZ_COPY "(c) Serial Works 1994"
+#define NBOARDS 0
+#define KDZ_BUS KDZ_AT_BUS
+#define KDZ_MODE INTERRUPT
+#define BD_0A_INDEX -1
+#define BD_0B_INDEX -1
+#define BD_1A_INDEX -1
+#define BD_1B_INDEX -1
+#define BD_2A_INDEX -1
+#define BD_2B_INDEX -1
+#define BD_3A_INDEX -1
+#define BD_3B_INDEX -1
+#define BD_4A_INDEX -1
+#define BD_4B_INDEX -1
+#define BD_5A_INDEX -1
+#define BD_5B_INDEX -1
+#define BD_6A_INDEX -1
+#define BD_6B_INDEX -1
+#define BD_7A_INDEX -1
+#define BD_7B_INDEX -1
