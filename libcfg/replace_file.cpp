@@ -202,11 +202,33 @@ made make_beside(const std::string& path, const struct stat* like, std::string_v
   return made::ok;
 }
 
-// Writes `text` into the existing file at `path` itself: what fopen and fwrite would do.
+// Reserves room for `size` bytes in the open file `fd` before a byte of it changes: a full
+// disk or a file-size limit then fails here, and the file is left as it was (what the
+// reservation added goes again, and the file keeps its times). posix_fallocate and not the
+// KEEP_SIZE form, which the file-size limit does not stop.
+bool reserve(int fd, std::size_t size) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  if (size == 0) return true;
+  const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+  if (error == 0) return true;
+  // A failed reservation, and the cut back to the old size, may still set the times.
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  struct stat now {};
+  if (::fstat(fd, &now) == 0 && now.st_size != st.st_size) (void)::ftruncate(fd, st.st_size);
+  (void)::futimens(fd, times);
+  errno = error;
+  return false;
+}
+
+// Writes `text` into the existing file at `path` itself, every name of it seeing the new
+// contents: the room reserved, then written from the start and cut to its new length.
 bool write_in_place(const std::string& path, std::string_view text, bool sync) {
-  fd_owner fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  fd_owner fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (fd.get() < 0) return false;
-  const bool ok = write_all(fd.get(), text) && (!sync || ::fsync(fd.get()) == 0);
+  const bool ok = reserve(fd.get(), text.size()) && write_all(fd.get(), text) &&
+                  ::ftruncate(fd.get(), static_cast<off_t>(text.size())) == 0 &&
+                  (!sync || ::fsync(fd.get()) == 0);
   const int saved = errno;
   const bool closed = fd.close();
   if (!ok) errno = saved;
@@ -256,18 +278,19 @@ struct staged_file::parts {
   std::string path;        // the path as given: the messages name it
   std::string file;        // the file itself, symbolic links followed
   bool sync = false;
-  bool in_place = false;  // rewritten where it stands at placing time, from `text`
-  std::string text;       // the new contents, kept only for an in-place write
-  staged_name next;       // the new contents beside the file
-  staged_name old;        // the current version, to become FILE.old
+  bool in_place = false;    // rewritten where it stands at placing time, from `text`
+  std::string text;         // the new contents, kept only for an in-place write
+  staged_name next;         // the new contents beside the file
+  staged_name old;          // the current version, to become FILE.old
+  bool old_failed = false;  // what failed was the ".old" copy: the message names it
 };
 
 namespace {
 
-// Stages the current version of the file as FILE.old: a hard link to it when `link_ok`
-// (the file is about to be renamed over, not rewritten), else a flushed copy. Where no new
-// file can be made, an existing FILE.old is rewritten in place now.
-bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
+// Makes the current version of the file ready to be FILE.old: a hard link to it when
+// `link_ok` (the file is about to be renamed over, not rewritten), else a flushed copy.
+// Where no new file can be made, an existing FILE.old is rewritten in place now.
+bool make_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
   const std::string old_path = p.file + ".old";
   if (link_ok) {
     std::string stem = dir_of(p.file) + "/." + name_of(old_path) + "." + std::to_string(getpid());
@@ -288,6 +311,16 @@ bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
   }
   errno = refused;
   return false;
+}
+
+bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
+  p.old_failed = !make_old(p, st, link_ok);
+  return !p.old_failed;
+}
+
+bool place_old(staged_file::parts& p) {
+  p.old_failed = !p.old.empty() && !p.old.place_as(p.file + ".old");
+  return !p.old_failed;
 }
 
 // Makes the new contents ready beside the file, or, for a file rewritten in place, keeps
@@ -315,11 +348,14 @@ bool prepare(staged_file::parts& p, const struct stat& st, bool exists, std::str
 // between never leaves the two names on one file. A file rewritten in place gets its
 // ".old" copy first, so that the previous version is kept whatever the write comes to.
 bool place(staged_file::parts& p) {
-  const std::string old_path = p.file + ".old";
-  if (p.in_place) {
-    return (p.old.empty() || p.old.place_as(old_path)) && write_in_place(p.file, p.text, p.sync);
-  }
-  return p.next.place_as(p.file) && (p.old.empty() || p.old.place_as(old_path));
+  if (p.in_place) return place_old(p) && write_in_place(p.file, p.text, p.sync);
+  return p.next.place_as(p.file) && place_old(p);
+}
+
+// "write(<path>)", or "write(<path>.old)" when it was the ".old" copy that failed.
+void report_write(const staged_file::parts& p) {
+  const std::string path = p.old_failed ? p.path + ".old" : p.path;
+  report(p.prog.c_str(), p.func.c_str(), "write", path.c_str());
 }
 
 }  // namespace
@@ -354,7 +390,7 @@ status stage_file(const char* prog, const char* func, const char* path, std::str
   p->file = file;
   p->sync = (flags & SYNC) != 0;
   if (!prepare(*p, st, exists, text, exists && (flags & KEEP_OLD) != 0)) {
-    report(prog, func, "write", path);
+    report_write(*p);
     return status::failed;
   }
   staged.parts_ = std::move(p);
@@ -365,7 +401,7 @@ status place_file(staged_file& staged) {
   if (!staged.pending()) return status::ok;
   staged_file::parts& p = *staged.parts_;
   const bool placed = place(p);
-  if (!placed) report(p.prog.c_str(), p.func.c_str(), "write", p.path.c_str());
+  if (!placed) report_write(p);
   staged.parts_.reset();
   return placed ? status::ok : status::failed;
 }
