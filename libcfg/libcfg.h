@@ -321,10 +321,14 @@ enum replace_flag : unsigned {
 // - otherwise `text` goes to a temporary file beside the file (beside the file a symbolic
 //   link names) that takes its place by a rename, with its permission bits, owner and
 //   group; a file of several hard links, or in a directory that takes no new file, is
-//   rewritten in place;
-// - a failure after that is reported as "write(<path>)"; the file keeps its old contents
-//   (when it was not rewritten in place), a missing file stays missing, and no temporary
-//   file is left.
+//   rewritten in place, its room reserved first (posix_fallocate) and its ".old" copy
+//   complete and flushed before a byte of it changes;
+// - a failure after that is reported as "write(<path>)", or "write(<path>.old)" when it was
+//   the ".old" copy's; the file keeps its old contents (also when rewritten in place, unless
+//   a write fails after its room was reserved), a missing file stays missing, no temporary
+//   file is left, and the file and its ".old" copy are never two names of one file;
+// - what a killed run left beside the file while replacing it (".NAME.PID-N",
+//   ".NAME.old.PID", ".NAME.old.PID-N" of a process that no longer exists) is removed.
 // SIGINT, SIGTERM and SIGHUP wait until the file is replaced. stage_file then place_file.
 status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
                     unsigned flags);

@@ -1,6 +1,7 @@
 // Files written whole: new contents go to a temporary file beside the old one and take its
 // place by a rename, so that a full disk, a crash or a signal leaves either the old file
 // or the new one, never a cut one. The previous version of what the user chose is kept.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -269,6 +270,42 @@ bool dir_takes_files(const std::string& file) {
   return faccessat(AT_FDCWD, dir_of(file).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+// Whether `text` is a process number followed by "-" and a serial (or, when `bare`, by
+// nothing), of a process that no longer exists.
+bool of_a_gone_run(std::string_view text, bool bare) {
+  const std::size_t dash = text.find('-');
+  const std::string_view pid_text = text.substr(0, dash);
+  const std::string_view serial = dash == std::string_view::npos ? "" : text.substr(dash + 1);
+  const auto digits = [](std::string_view t) {
+    return !t.empty() && t.size() < 10 &&
+           t.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!digits(pid_text) || (dash == std::string_view::npos ? !bare : !digits(serial))) return false;
+  const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
+  return pid > 0 && ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+// Removes what a killed run left beside `file` while it replaced it: ".NAME.PID-N" (new
+// contents), ".NAME.old.PID" and ".NAME.old.PID-N" (its ".old" copy), where process PID no
+// longer exists. A name of a live process may be a replacement under way: it stays.
+void sweep_strays(const std::string& file) {
+  const std::string dir = dir_of(file);
+  const std::string stem = "." + name_of(file) + ".";
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  const int saved = errno;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name.substr(0, stem.size()) != stem) continue;
+    std::string_view rest = name.substr(stem.size());
+    const bool old = rest.substr(0, 4) == "old.";
+    if (old) rest.remove_prefix(4);
+    if (of_a_gone_run(rest, old)) ::unlinkat(::dirfd(d), e->d_name, 0);
+  }
+  ::closedir(d);
+  errno = saved;
+}
+
 }  // namespace
 
 // What a staged replacement made, and what it still has to do.
@@ -383,6 +420,7 @@ status stage_file(const char* prog, const char* func, const char* path, std::str
   bool exists = false;
   if (!writable(prog, func, path, file, st, exists)) return status::failed;
   if (exists && same_contents(file, st, text)) return status::ok;
+  sweep_strays(file);
   auto p = std::make_unique<staged_file::parts>();
   p->prog = prog;
   p->func = func;

@@ -310,6 +310,38 @@ TEST(ReplaceFile, InPlaceTheRoomIsReservedFirst) {
   }
 }
 
+// The number of a process that has just ended.
+pid_t gone_pid() {
+  const pid_t pid = fork();
+  if (pid == 0) std::_Exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+TEST(ReplaceFile, WhatAKilledRunLeftIsRemoved) {
+  const std::string gone = std::to_string(gone_pid());
+  const std::string live = std::to_string(getppid());  // not this one: its own names are reused
+  const struct {
+    std::string name;
+    bool stays;
+  } cases[] = {
+      {".X." + gone + "-0", false}, {".X." + gone + "-12", false},
+      {".X.old." + gone, false},    {".X.old." + gone + "-3", false},
+      {".X." + live + "-0", true},  {".X.old." + live, true},
+      {".X." + gone, true},         {".X." + gone + "-", true},
+      {".X." + gone + "-1x", true}, {".X.old." + gone + "x", true},
+      {".Y." + gone + "-0", true},  {"X." + gone + "-0", true},
+      {".X.old_" + gone, true},
+  };
+  const fs::path dir = scratch("strays");
+  write_file(dir / "X", "old\n");
+  for (const auto& c : cases) write_file(dir / c.name, "left\n");
+  ASSERT_EQ(replace_file("prog", "f", (dir / "X").c_str(), "new\n", KEEP_OLD), status::ok);
+  const auto now = listing(dir);
+  for (const auto& c : cases) EXPECT_EQ(now.count(c.name), c.stays ? 1u : 0u) << c.name;
+  fs::remove_all(dir);
+}
+
 TEST(ReplaceFile, SignalsNeverLeaveAPartOrATemporaryFile) {
   const fs::path dir = fs::temp_directory_path() / ("replace_" + std::to_string(getpid()));
   fs::remove_all(dir);
