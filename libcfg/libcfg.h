@@ -367,11 +367,13 @@ status stage_file(const char* prog, const char* func, const char* path, std::str
 status place_file(staged_file& staged);
 
 // The name a program was started by (argv[0], or "" without one), for its paths and its
-// messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write.
+// messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write, and
+// puts `stdout` on a stream of descriptor 1 that keeps the error of its first failed write
+// (buffered as stdio buffers standard output), for finish_program to report.
 const char* start_program(int argc, char** argv);
 // The exit status once standard output is flushed: `status`; or, when standard output
 // could not be written, `failed` in place of a status of 0, after writing
-// "<prog>: stdout: " and the system's error text to standard error.
+// "<prog>: stdout: " and the error text of the write that failed to standard error.
 int finish_program(const char* prog, int status, int failed);
 
 // What a board type is made of.
