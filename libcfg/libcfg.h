@@ -328,7 +328,8 @@ enum replace_flag : unsigned {
 //   a write fails after its room was reserved), a missing file stays missing, no temporary
 //   file is left, and the file and its ".old" copy are never two names of one file;
 // - what a killed run left beside the file while replacing it (".NAME.PID-N",
-//   ".NAME.old.PID", ".NAME.old.PID-N" of a process that no longer exists) is removed.
+//   ".NAME.old.PID", ".NAME.old.PID-N" of a process that no longer exists) is removed, as
+//   found when this process first replaced a file in that directory.
 // SIGINT, SIGTERM and SIGHUP wait until the file is replaced. stage_file then place_file.
 status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
                     unsigned flags);
@@ -336,28 +337,44 @@ status replace_file(const char* prog, const char* func, const char* path, std::s
 // One file's replacement made ready, nothing visible changed yet: the new contents written
 // and flushed beside the file, its ".old" copy complete and flushed. Move-only; dropped
 // before it is placed, it removes what it made and leaves no file behind. While one is
-// pending, SIGINT, SIGTERM and SIGHUP wait.
+// pending, SIGINT, SIGTERM and SIGHUP wait. Its members are replace_file.cpp's alone.
 class staged_file {
  public:
-  struct parts;  // what was made, in replace_file.cpp
-  staged_file();
+  // What was made, and what placing it still has to do (replace_file.cpp).
+  struct parts {
+    const char* prog = nullptr;  // for the messages: the program's name and a function's,
+    const char* func = nullptr;  // which outlive every staged file
+    std::string path;            // the path as given: the messages name it
+    std::string file;            // the file itself, symbolic links followed; "" when none
+    std::string text;            // the new contents, kept only for an in-place write
+    std::string next;            // the new contents beside the file, while not placed
+    std::string old;             // the current version, to become FILE.old, while not placed
+    bool sync = false;
+    bool in_place = false;    // rewritten where it stands at placing time, from `text`
+    bool old_failed = false;  // what failed was the ".old" copy: the message names it
+  };
+  staged_file() = default;
   ~staged_file();
   staged_file(staged_file&& other) noexcept;
   staged_file& operator=(staged_file&& other) noexcept;
+  staged_file(const staged_file&) = delete;
+  staged_file& operator=(const staged_file&) = delete;
   // Whether a replacement waits to be placed (false: nothing to do, placed, or failed).
-  bool pending() const { return parts_ != nullptr; }
+  bool pending() const { return !parts_.file.empty(); }
 
  private:
-  std::unique_ptr<parts> parts_;
+  void drop() noexcept;  // removes what was made and not placed
+  parts parts_;
   friend status stage_file(const char* prog, const char* func, const char* path,
                            std::string_view text, unsigned flags, staged_file& staged);
   friend status place_file(staged_file& staged);
 };
 // The first half of replace_file: everything but the renames (or the in-place write) that
-// make the new contents the file's. Reports its failures as replace_file does and then
-// leaves `staged` empty and nothing changed; equal contents leave `staged` empty too, with
-// status::ok. Where the directory takes no new file, an existing ".old" copy is rewritten in
-// place already here. REQUIRES: no other staged file of this process is for the same file.
+// make the new contents the file's. `prog` and `func` must outlive `staged`. Reports its failures
+// as replace_file does and then leaves `staged` empty and nothing changed; equal contents leave
+// `staged` empty too, with status::ok. Where the directory takes no new file, an existing ".old"
+// copy is rewritten in place already here. REQUIRES: no other staged file of this process is for
+// the same file.
 status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
                   unsigned flags, staged_file& staged);
 // The second half: renames the new contents onto the file, then the ".old" copy onto
