@@ -324,10 +324,15 @@ enum replace_flag : unsigned {
 // - otherwise `text` goes to a temporary file beside the file (beside the file a symbolic
 //   link names) that takes its place by a rename, with its permission bits, owner and
 //   group; a file of several hard links, or in a directory that takes no new file, is
-//   rewritten in place;
-// - a failure after that is reported as "write(<path>)"; the file keeps its old contents
-//   (when it was not rewritten in place), a missing file stays missing, and no temporary
-//   file is left.
+//   rewritten in place, its room reserved first (posix_fallocate) and its ".old" copy
+//   complete and flushed before a byte of it changes;
+// - a failure after that is reported as "write(<path>)", or "write(<path>.old)" when it was
+//   the ".old" copy's; the file keeps its old contents (also when rewritten in place, unless
+//   a write fails after its room was reserved), a missing file stays missing, no temporary
+//   file is left, and the file and its ".old" copy are never two names of one file;
+// - what a killed run left beside the file while replacing it (".NAME.PID-N",
+//   ".NAME.old.PID", ".NAME.old.PID-N" of a process that no longer exists) is removed, as
+//   found when this process first replaced a file in that directory.
 // SIGINT, SIGTERM and SIGHUP wait until the file is replaced. stage_file then place_file.
 status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
                     unsigned flags);
@@ -335,28 +340,44 @@ status replace_file(const char* prog, const char* func, const char* path, std::s
 // One file's replacement made ready, nothing visible changed yet: the new contents written
 // and flushed beside the file, its ".old" copy complete and flushed. Move-only; dropped
 // before it is placed, it removes what it made and leaves no file behind. While one is
-// pending, SIGINT, SIGTERM and SIGHUP wait.
+// pending, SIGINT, SIGTERM and SIGHUP wait. Its members are replace_file.cpp's alone.
 class staged_file {
  public:
-  struct parts;  // what was made, in replace_file.cpp
-  staged_file();
+  // What was made, and what placing it still has to do (replace_file.cpp).
+  struct parts {
+    const char* prog = nullptr;  // for the messages: the program's name and a function's,
+    const char* func = nullptr;  // which outlive every staged file
+    std::string path;            // the path as given: the messages name it
+    std::string file;            // the file itself, symbolic links followed; "" when none
+    std::string text;            // the new contents, kept only for an in-place write
+    std::string next;            // the new contents beside the file, while not placed
+    std::string old;             // the current version, to become FILE.old, while not placed
+    bool sync = false;
+    bool in_place = false;    // rewritten where it stands at placing time, from `text`
+    bool old_failed = false;  // what failed was the ".old" copy: the message names it
+  };
+  staged_file() = default;
   ~staged_file();
   staged_file(staged_file&& other) noexcept;
   staged_file& operator=(staged_file&& other) noexcept;
+  staged_file(const staged_file&) = delete;
+  staged_file& operator=(const staged_file&) = delete;
   // Whether a replacement waits to be placed (false: nothing to do, placed, or failed).
-  bool pending() const { return parts_ != nullptr; }
+  bool pending() const { return !parts_.file.empty(); }
 
  private:
-  std::unique_ptr<parts> parts_;
+  void drop() noexcept;  // removes what was made and not placed
+  parts parts_;
   friend status stage_file(const char* prog, const char* func, const char* path,
                            std::string_view text, unsigned flags, staged_file& staged);
   friend status place_file(staged_file& staged);
 };
 // The first half of replace_file: everything but the renames (or the in-place write) that
-// make the new contents the file's. Reports its failures as replace_file does and then
-// leaves `staged` empty and nothing changed; equal contents leave `staged` empty too, with
-// status::ok. Where the directory takes no new file, an existing ".old" copy is rewritten in
-// place already here. REQUIRES: no other staged file of this process is for the same file.
+// make the new contents the file's. `prog` and `func` must outlive `staged`. Reports its failures
+// as replace_file does and then leaves `staged` empty and nothing changed; equal contents leave
+// `staged` empty too, with status::ok. Where the directory takes no new file, an existing ".old"
+// copy is rewritten in place already here. REQUIRES: no other staged file of this process is for
+// the same file.
 status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
                   unsigned flags, staged_file& staged);
 // The second half: renames the new contents onto the file, then the ".old" copy onto
@@ -366,11 +387,13 @@ status stage_file(const char* prog, const char* func, const char* path, std::str
 status place_file(staged_file& staged);
 
 // The name a program was started by (argv[0], or "" without one), for its paths and its
-// messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write.
+// messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write, and
+// puts `stdout` on a stream of descriptor 1 that keeps the error of its first failed write
+// (buffered as stdio buffers standard output), for finish_program to report.
 const char* start_program(int argc, char** argv);
 // The exit status once standard output is flushed: `status`; or, when standard output
 // could not be written, `failed` in place of a status of 0, after writing
-// "<prog>: stdout: " and the system's error text to standard error.
+// "<prog>: stdout: " and the error text of the write that failed to standard error.
 int finish_program(const char* prog, int status, int failed);
 
 // What a board type is made of.

@@ -1,6 +1,7 @@
 // Files written whole: new contents go to a temporary file beside the old one and take its
 // place by a rename, so that a full disk, a crash or a signal leaves either the old file
 // or the new one, never a cut one. The previous version of what the user chose is kept.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +13,9 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include <fmt/compile.h>
 #include <fmt/format.h>
 
 #include "libcfg/libcfg.h"
@@ -21,27 +24,25 @@ namespace {
 
 // SIGINT, SIGTERM and SIGHUP wait while a file is staged or replaced, so that no temporary
 // file is left behind; they take effect when the last replacement under way is over.
-// Counted, because staged files may be dropped in any order.
-class held_signals {
- public:
-  held_signals() {
-    if (depth_++ != 0) return;
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, sig);
-    sigprocmask(SIG_BLOCK, &held, &before_);
-  }
-  ~held_signals() {
-    if (--depth_ == 0) sigprocmask(SIG_SETMASK, &before_, nullptr);
-  }
-  held_signals(const held_signals&) = delete;
-  held_signals& operator=(const held_signals&) = delete;
+// Counted, because staged files may be dropped in any order. The signal mask is the
+// process's own: so is what restores it.
+int held_depth = 0;
+sigset_t before_holding;
 
- private:
-  // The signal mask is the process's own: so is what restores it.
-  static inline int depth_ = 0;
-  static inline sigset_t before_{};
-};
+void hold_signals() {
+  if (held_depth++ != 0) return;
+  static const sigset_t held = [] {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
+    return set;
+  }();
+  sigprocmask(SIG_BLOCK, &held, &before_holding);
+}
+
+void release_signals() {
+  if (--held_depth == 0) sigprocmask(SIG_SETMASK, &before_holding, nullptr);
+}
 
 // A descriptor closed when it goes out of scope, unless its close is checked first.
 class fd_owner {
@@ -72,18 +73,8 @@ class staged_name {
   ~staged_name() { drop(); }
   staged_name(const staged_name&) = delete;
   staged_name& operator=(const staged_name&) = delete;
-  staged_name& operator=(staged_name&& other) noexcept {
-    drop();
-    path_ = std::move(other.path_);
-    other.path_.clear();
-    return *this;
-  }
-  bool empty() const { return path_.empty(); }
-  bool place_as(const std::string& target) {
-    if (::rename(path_.c_str(), target.c_str()) != 0) return false;
-    path_.clear();
-    return true;
-  }
+  // Hands the name over: it is no longer removed here.
+  std::string release() { return std::exchange(path_, std::string()); }
 
  private:
   void drop() {
@@ -95,6 +86,17 @@ class staged_name {
   }
   std::string path_;
 };
+
+// The directory part of `path` ("." when it has none) and the name after it, as views into
+// it; as dir_of and name_of give them.
+struct path_parts {
+  std::string_view dir, name;
+};
+path_parts split(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {".", path};
+  return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
 
 // The directory part of `path` ("." when it has none) and the name after it.
 std::string dir_of(const std::string& path) {
@@ -182,31 +184,56 @@ enum class made { ok, refused, failed };
 // Writes `text` to a new file beside `path`: "." + the file's name + "." + PID + "-" + a
 // serial, with the bits of `like` when given. `out` owns it on success.
 made make_beside(const std::string& path, const struct stat* like, std::string_view text, bool sync,
-                 staged_name& out) {
+                 std::string& out) {
   // Counts the names this process tried, so that no two of its files share one.
   static unsigned serial;
-  const std::string stem = dir_of(path) + "/." + name_of(path) + "." + std::to_string(getpid());
-  std::string name;
+  const path_parts at = split(path);
+  const pid_t pid = getpid();
+  char name[PATH_MAX];
   int fd = -1;
   for (int tries = 0; tries < 100; ++tries) {
-    name = stem + "-" + std::to_string(serial++);
+    const auto end = fmt::format_to_n(name, sizeof name - 1, FMT_COMPILE("{}/.{}.{}-{}"), at.dir,
+                                      at.name, pid, serial++);
+    *end.out = '\0';
     // 0666 as for fopen: the umask applies.
-    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) break;
   }
   if (fd < 0) return made::refused;
-  staged_name made_name(name);
+  staged_name made_name{std::string(name)};
   if (like != nullptr) take_over(fd, *like);
   if (!fill(fd, text, sync)) return made::failed;
-  out = std::move(made_name);
+  out = made_name.release();
   return made::ok;
 }
 
-// Writes `text` into the existing file at `path` itself: what fopen and fwrite would do.
+// Reserves room for `size` bytes in the open file `fd` before a byte of it changes: a full
+// disk or a file-size limit then fails here, and the file is left as it was (what the
+// reservation added goes again, and the file keeps its times). posix_fallocate and not the
+// KEEP_SIZE form, which the file-size limit does not stop.
+bool reserve(int fd, std::size_t size) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return false;
+  if (size == 0) return true;
+  const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(size));
+  if (error == 0) return true;
+  // A failed reservation, and the cut back to the old size, may still set the times.
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  struct stat now {};
+  if (::fstat(fd, &now) == 0 && now.st_size != st.st_size) (void)::ftruncate(fd, st.st_size);
+  (void)::futimens(fd, times);
+  errno = error;
+  return false;
+}
+
+// Writes `text` into the existing file at `path` itself, every name of it seeing the new
+// contents: the room reserved, then written from the start and cut to its new length.
 bool write_in_place(const std::string& path, std::string_view text, bool sync) {
-  fd_owner fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+  fd_owner fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
   if (fd.get() < 0) return false;
-  const bool ok = write_all(fd.get(), text) && (!sync || ::fsync(fd.get()) == 0);
+  const bool ok = reserve(fd.get(), text.size()) && write_all(fd.get(), text) &&
+                  ::ftruncate(fd.get(), static_cast<off_t>(text.size())) == 0 &&
+                  (!sync || ::fsync(fd.get()) == 0);
   const int saved = errno;
   const bool closed = fd.close();
   if (!ok) errno = saved;
@@ -244,39 +271,120 @@ bool writable(const char* prog, const char* func, const char* path, const std::s
 }
 
 bool dir_takes_files(const std::string& file) {
-  return faccessat(AT_FDCWD, dir_of(file).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  const std::string dir(split(file).dir);
+  return faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// Whether `text` is a process number followed by "-" and a serial (or, when `bare`, by
+// nothing), of a process that no longer exists.
+bool of_a_gone_run(std::string_view text, bool bare) {
+  const std::size_t dash = text.find('-');
+  const std::string_view pid_text = text.substr(0, dash);
+  const std::string_view serial = dash == std::string_view::npos ? "" : text.substr(dash + 1);
+  const auto digits = [](std::string_view t) {
+    return !t.empty() && t.size() < 10 &&
+           t.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!digits(pid_text) || (dash == std::string_view::npos ? !bare : !digits(serial))) return false;
+  const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
+  return pid > 0 && ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+// Whether an entry of a directory has the shape of what a replacement leaves while it runs:
+// a dot first, and after its last dot a process number, or one followed by "-" and a
+// serial.
+bool stray_shaped(const char* name) {
+  const char* dot = std::strrchr(name, '.');
+  if (name[0] != '.' || dot == name) return false;
+  const char* c = dot + 1;
+  const char* digits = c;
+  while (*c >= '0' && *c <= '9') ++c;
+  if (c == digits) return false;
+  if (*c == '-') {
+    const char* serial = ++c;
+    while (*c >= '0' && *c <= '9') ++c;
+    if (c == serial) return false;
+  }
+  return *c == '\0';
+}
+
+// What a directory held of that shape when this process first replaced a file in it: a
+// killed run's leftovers are older than the run that removes them, and one scan serves
+// every file a run replaces there. Each file takes its own from the list. The scans belong
+// to the process, like the directory entries they stand for.
+struct stray_scan {
+  std::string dir;
+  std::vector<std::string> names;
+};
+std::vector<stray_scan>& stray_scans() {
+  static std::vector<stray_scan> scans;
+  return scans;
+}
+
+stray_scan& scan_of(std::string_view dir) {
+  std::vector<stray_scan>& scans = stray_scans();
+  for (stray_scan& s : scans) {
+    if (s.dir == dir) return s;
+  }
+  stray_scan& s = scans.emplace_back(stray_scan{std::string(dir), {}});
+  if (DIR* d = ::opendir(s.dir.c_str())) {
+    while (const dirent* e = ::readdir(d)) {
+      if (stray_shaped(e->d_name)) s.names.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+  }
+  return s;
+}
+
+// Removes what a killed run left beside `file` while it replaced it: ".NAME.PID-N" (new
+// contents), ".NAME.old.PID" and ".NAME.old.PID-N" (its ".old" copy), where process PID no
+// longer exists. A name of a live process may be a replacement under way: it stays.
+void sweep_strays(const std::string& file) {
+  const std::size_t slash = file.rfind('/');
+  const std::string_view dir =
+      slash == std::string::npos ? "./" : std::string_view(file).substr(0, slash + 1);
+  const int saved = errno;
+  stray_scan& scan = scan_of(dir);
+  errno = saved;
+  if (scan.names.empty()) return;
+  const std::string stem = "." + name_of(file) + ".";
+  for (auto it = scan.names.begin(); it != scan.names.end();) {
+    std::string_view rest = *it;
+    const bool mine = rest.substr(0, stem.size()) == stem;
+    rest.remove_prefix(mine ? stem.size() : rest.size());
+    const bool old = rest.substr(0, 4) == "old.";
+    if (old) rest.remove_prefix(4);
+    if (!mine || !of_a_gone_run(rest, old)) {
+      ++it;
+      continue;
+    }
+    ::unlink((scan.dir + *it).c_str());
+    it = scan.names.erase(it);
+  }
+  errno = saved;
 }
 
 }  // namespace
 
-// What a staged replacement made, and what it still has to do.
-struct staged_file::parts {
-  held_signals held;       // first made, last gone: the staged names are removed under it
-  std::string prog, func;  // for the messages
-  std::string path;        // the path as given: the messages name it
-  std::string file;        // the file itself, symbolic links followed
-  bool sync = false;
-  bool in_place = false;  // rewritten where it stands at placing time, from `text`
-  std::string text;       // the new contents, kept only for an in-place write
-  staged_name next;       // the new contents beside the file
-  staged_name old;        // the current version, to become FILE.old
-};
-
 namespace {
 
-// Stages the current version of the file as FILE.old: a hard link to it when `link_ok`
-// (the file is about to be renamed over, not rewritten), else a flushed copy. Where no new
-// file can be made, an existing FILE.old is rewritten in place now.
-bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
-  const std::string old_path = p.file + ".old";
+// Makes the current version of the file ready to be FILE.old: a hard link to it when
+// `link_ok` (the file is about to be renamed over, not rewritten), else a flushed copy.
+// Where no new file can be made, an existing FILE.old is rewritten in place now.
+bool make_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
   if (link_ok) {
-    std::string stem = dir_of(p.file) + "/." + name_of(old_path) + "." + std::to_string(getpid());
-    ::unlink(stem.c_str());  // what a run of this process number left when it was killed
-    if (::link(p.file.c_str(), stem.c_str()) == 0) {
-      p.old = staged_name(std::move(stem));
+    const path_parts at = split(p.file);
+    char stem[PATH_MAX];
+    *fmt::format_to_n(stem, sizeof stem - 1, FMT_COMPILE("{}/.{}.old.{}"), at.dir, at.name,
+                      getpid())
+         .out = '\0';
+    ::unlink(stem);  // what a run of this process number left when it was killed
+    if (::link(p.file.c_str(), stem) == 0) {
+      p.old = stem;
       return true;
     }
   }
+  const std::string old_path = p.file + ".old";
   std::string text;
   if (!read_all(p.file, text)) return false;
   const made m = make_beside(old_path, &st, text, true, p.old);
@@ -288,6 +396,23 @@ bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
   }
   errno = refused;
   return false;
+}
+
+bool stage_old(staged_file::parts& p, const struct stat& st, bool link_ok) {
+  p.old_failed = !make_old(p, st, link_ok);
+  return !p.old_failed;
+}
+
+// Renames the staged name `from` onto `to`; `from` is then no longer staged.
+bool rename_staged(std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  from.clear();
+  return true;
+}
+
+bool place_old(staged_file::parts& p) {
+  p.old_failed = !p.old.empty() && !rename_staged(p.old, p.file + ".old");
+  return !p.old_failed;
 }
 
 // Makes the new contents ready beside the file, or, for a file rewritten in place, keeps
@@ -315,11 +440,14 @@ bool prepare(staged_file::parts& p, const struct stat& st, bool exists, std::str
 // between never leaves the two names on one file. A file rewritten in place gets its
 // ".old" copy first, so that the previous version is kept whatever the write comes to.
 bool place(staged_file::parts& p) {
-  const std::string old_path = p.file + ".old";
-  if (p.in_place) {
-    return (p.old.empty() || p.old.place_as(old_path)) && write_in_place(p.file, p.text, p.sync);
-  }
-  return p.next.place_as(p.file) && (p.old.empty() || p.old.place_as(old_path));
+  if (p.in_place) return place_old(p) && write_in_place(p.file, p.text, p.sync);
+  return rename_staged(p.next, p.file) && place_old(p);
+}
+
+// "write(<path>)", or "write(<path>.old)" when it was the ".old" copy that failed.
+void report_write(const staged_file::parts& p) {
+  const std::string path = p.old_failed ? p.path + ".old" : p.path;
+  report(p.prog, p.func, "write", path.c_str());
 }
 
 }  // namespace
@@ -334,39 +462,68 @@ void report_call(const char* prog, const char* func, const char* call, const cha
   report(prog, func, call, path);
 }
 
-staged_file::staged_file() = default;
-staged_file::~staged_file() = default;
-staged_file::staged_file(staged_file&& other) noexcept = default;
-staged_file& staged_file::operator=(staged_file&& other) noexcept = default;
+staged_file::~staged_file() {
+  drop();
+}
+
+void staged_file::drop() noexcept {
+  if (!pending()) return;
+  const int saved = errno;
+  for (const std::string* name : {&parts_.next, &parts_.old}) {
+    if (!name->empty()) ::unlink(name->c_str());
+  }
+  errno = saved;
+  parts_.file.clear();
+  release_signals();
+}
+
+staged_file::staged_file(staged_file&& other) noexcept : parts_(std::move(other.parts_)) {
+  other.parts_.file.clear();
+}
+
+staged_file& staged_file::operator=(staged_file&& other) noexcept {
+  if (this != &other) {
+    drop();
+    parts_ = std::move(other.parts_);
+    other.parts_.file.clear();
+  }
+  return *this;
+}
 
 status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
                   unsigned flags, staged_file& staged) {
-  staged = staged_file();
-  const std::string file = file_behind(path);
+  staged.drop();
+  std::string file = file_behind(path);
   struct stat st {};
   bool exists = false;
   if (!writable(prog, func, path, file, st, exists)) return status::failed;
   if (exists && same_contents(file, st, text)) return status::ok;
-  auto p = std::make_unique<staged_file::parts>();
-  p->prog = prog;
-  p->func = func;
-  p->path = path;
-  p->file = file;
-  p->sync = (flags & SYNC) != 0;
-  if (!prepare(*p, st, exists, text, exists && (flags & KEEP_OLD) != 0)) {
-    report(prog, func, "write", path);
+  sweep_strays(file);
+  staged_file::parts& p = staged.parts_;
+  p.next.clear();
+  p.old.clear();
+  p.text.clear();
+  p.in_place = false;
+  hold_signals();  // released when `staged` is placed or dropped
+  p.file = std::move(file);
+  p.prog = prog;
+  p.func = func;
+  p.path = path;
+  p.sync = (flags & SYNC) != 0;
+  if (!prepare(p, st, exists, text, exists && (flags & KEEP_OLD) != 0)) {
+    report_write(p);
+    staged.drop();
     return status::failed;
   }
-  staged.parts_ = std::move(p);
   return status::ok;
 }
 
 status place_file(staged_file& staged) {
   if (!staged.pending()) return status::ok;
-  staged_file::parts& p = *staged.parts_;
+  staged_file::parts& p = staged.parts_;
   const bool placed = place(p);
-  if (!placed) report(p.prog.c_str(), p.func.c_str(), "write", p.path.c_str());
-  staged.parts_.reset();
+  if (!placed) report_write(p);
+  staged.drop();
   return placed ? status::ok : status::failed;
 }
 

@@ -164,9 +164,9 @@ int stage_group(const fs::path& dir) {
   return 0;
 }
 
-// stage_group in a child, under a file size limit of `limit` bytes (none when -1). Returns
-// what the child wrote on standard error (through a pipe, which the limit spares).
-std::string stage_group_in_child(const fs::path& dir, long limit, int& exit_status) {
+// `body` in a child, under a file size limit of `limit` bytes (none when -1). Returns what
+// the child wrote on standard error (through a pipe, which the limit spares).
+std::string in_child(long limit, const std::function<int()>& body, int& exit_status) {
   int fds[2];
   if (pipe(fds) != 0) return "no pipe";
   const pid_t pid = fork();
@@ -175,7 +175,7 @@ std::string stage_group_in_child(const fs::path& dir, long limit, int& exit_stat
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit r{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
     if (limit >= 0) setrlimit(RLIMIT_FSIZE, &r);
-    std::_Exit(stage_group(dir));
+    std::_Exit(body());
   }
   close(fds[1]);
   std::string told;
@@ -208,7 +208,7 @@ TEST(StageFile, AFailureWhileStagingLeavesEveryFileAsItWas) {
          write_file(d / "dces", std::string(100, 'd'));
          fs::create_hard_link(d / "dces", d / "dces.link");  // copied, not linked
        },
-       50, "prog: f: write(DIR/dces) File too large\n"},
+       50, "prog: f: write(DIR/dces.old) File too large\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -218,7 +218,9 @@ TEST(StageFile, AFailureWhileStagingLeavesEveryFileAsItWas) {
     int exit_status = -1;
     std::string want = c.told;
     want.replace(want.find("DIR/"), 4, (dir / "").string());
-    EXPECT_EQ(stage_group_in_child(dir, c.limit, exit_status), want);
+    EXPECT_EQ(in_child(
+                  c.limit, [&] { return stage_group(dir); }, exit_status),
+              want);
     EXPECT_EQ(exit_status, 1);
     EXPECT_EQ(listing(dir), before);
     fs::remove_all(dir);
@@ -247,7 +249,7 @@ TEST(PlaceFile, AFailedRenameLeavesTheFileAndItsOldTwoFiles) {
          fs::remove(d / "X.old");
          fs::create_directories(d / "X.old" / "in");
        },
-       "prog: f: write(DIR/X) Is a directory\n", "new\n"},
+       "prog: f: write(DIR/X.old) Is a directory\n", "new\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -268,6 +270,76 @@ TEST(PlaceFile, AFailedRenameLeavesTheFileAndItsOldTwoFiles) {
     for (const auto& [name, file] : now) EXPECT_NE(name[0], '.') << name << " left behind";
     fs::remove_all(dir);
   }
+}
+
+TEST(ReplaceFile, InPlaceTheRoomIsReservedFirst) {
+  const std::string old_text = "type Quad\n\tirq 5\n\tioa 300\n";
+  const struct {
+    const char* name;
+    std::string text;
+    long limit;
+    bool written;
+  } cases[] = {
+      {"longer, past the limit", old_text + "type Octa\n\tirq 7\n", 40, false},
+      {"longer, within it", old_text + "type Octa\n", 40, true},
+      {"shorter: cut to its length", "type Quad\n", 40, true},
+      {"empty", "", 40, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = scratch("in_place");
+    write_file(dir / "X", old_text);
+    fs::create_hard_link(dir / "X", dir / "X.link");
+    const std::string path = (dir / "X").string();
+    int exit_status = -1;
+    const std::string told = in_child(
+        c.limit,
+        [&] {
+          return replace_file("prog", "f", path.c_str(), c.text, KEEP_OLD) == status::ok ? 0 : 1;
+        },
+        exit_status);
+    EXPECT_EQ(exit_status, c.written ? 0 : 1);
+    EXPECT_EQ(told, c.written ? "" : "prog: f: write(" + path + ") File too large\n");
+    const auto now = listing(dir);
+    EXPECT_EQ(now.at("X").bytes, c.written ? c.text : old_text);
+    EXPECT_EQ(now.at("X"), now.at("X.link"));
+    EXPECT_EQ(now.at("X.old").bytes, old_text);  // complete before X was touched
+    EXPECT_EQ(now.at("X.old").links, 1u);
+    EXPECT_EQ(now.size(), 3u);
+    fs::remove_all(dir);
+  }
+}
+
+// The number of a process that has just ended.
+pid_t gone_pid() {
+  const pid_t pid = fork();
+  if (pid == 0) std::_Exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+TEST(ReplaceFile, WhatAKilledRunLeftIsRemoved) {
+  const std::string gone = std::to_string(gone_pid());
+  const std::string live = std::to_string(getppid());  // not this one: its own names are reused
+  const struct {
+    std::string name;
+    bool stays;
+  } cases[] = {
+      {".X." + gone + "-0", false}, {".X." + gone + "-12", false},
+      {".X.old." + gone, false},    {".X.old." + gone + "-3", false},
+      {".X." + live + "-0", true},  {".X.old." + live, true},
+      {".X." + gone, true},         {".X." + gone + "-", true},
+      {".X." + gone + "-1x", true}, {".X.old." + gone + "x", true},
+      {".Y." + gone + "-0", true},  {"X." + gone + "-0", true},
+      {".X.old_" + gone, true},
+  };
+  const fs::path dir = scratch("strays");
+  write_file(dir / "X", "old\n");
+  for (const auto& c : cases) write_file(dir / c.name, "left\n");
+  ASSERT_EQ(replace_file("prog", "f", (dir / "X").c_str(), "new\n", KEEP_OLD), status::ok);
+  const auto now = listing(dir);
+  for (const auto& c : cases) EXPECT_EQ(now.count(c.name), c.stays ? 1u : 0u) << c.name;
+  fs::remove_all(dir);
 }
 
 TEST(ReplaceFile, SignalsNeverLeaveAPartOrATemporaryFile) {
