@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -16,28 +15,6 @@
 #include "libcfg/package_lock.h"
 
 namespace {
-
-std::string dir_part(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The file `path` names once symbolic links are followed; a dangling link gives the file it
-// would create.
-std::string behind_links(std::string path) {
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    char target[PATH_MAX];
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
-    if (n < 0) return path;
-    target[n] = '\0';
-    path = target[0] == '/' || path.find('/') == std::string::npos ? std::string(target)
-                                                                   : dir_part(path) + "/" + target;
-  }
-  return path;
-}
 
 void report_errno(const std::string& text) {
   const int error = errno;
@@ -100,7 +77,7 @@ bool stage_group(const program_files& at, const catalog& cat, board_set& set,
 }  // namespace
 
 std::string par_directory(const program_files& at) {
-  return dir_part(behind_links(at.dir + "par"));
+  return dir_of(file_behind((at.dir + "par").c_str()));
 }
 
 par_lock::~par_lock() {

@@ -307,6 +307,12 @@ file_ptr open_unwaited(const char* path, input_fault& fault);
 status load_beside(const program_files& at, const char* name, const char* func,
                    const std::function<bool(std::FILE*)>& read);
 
+// The directory part of `path`: "." when it has none, "/" for a file of the root.
+std::string dir_of(const std::string& path);
+// The file that `path` names once symbolic links are followed: new contents take the place
+// of that file, not of the link, and an editor locks its directory. A dangling link gives
+// the file it would create.
+std::string file_behind(const char* path);
 // Whether the file at `path` (the file a symbolic link names) is a regular file that holds
 // exactly `text`, as replace_file would find it and leave it untouched.
 bool file_holds(const char* path, std::string_view text);

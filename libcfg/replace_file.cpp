@@ -88,7 +88,7 @@ class staged_name {
 };
 
 // The directory part of `path` ("." when it has none) and the name after it, as views into
-// it; as dir_of and name_of give them.
+// it.
 struct path_parts {
   std::string_view dir, name;
 };
@@ -96,35 +96,6 @@ path_parts split(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string_view::npos) return {".", path};
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
-
-// The directory part of `path` ("." when it has none) and the name after it.
-std::string dir_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The file that `path` names once symbolic links are followed: the new contents must take
-// the place of that file, not of the link. A dangling link gives the file it would name.
-std::string file_behind(const char* path) {
-  std::string p = path;
-  for (int hops = 0; hops < 40; ++hops) {
-    struct stat st {};
-    char target[PATH_MAX];
-    if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
-    const ssize_t n = readlink(p.c_str(), target, sizeof target - 1);
-    if (n < 0) return p;
-    target[n] = '\0';
-    p = target[0] == '/' || p.find('/') == std::string::npos ? std::string(target)
-                                                             : dir_of(p) + "/" + target;
-  }
-  return p;
 }
 
 bool write_all(int fd, std::string_view text) {
@@ -347,7 +318,7 @@ void sweep_strays(const std::string& file) {
   stray_scan& scan = scan_of(dir);
   errno = saved;
   if (scan.names.empty()) return;
-  const std::string stem = "." + name_of(file) + ".";
+  const std::string stem = "." + std::string(split(file).name) + ".";
   for (auto it = scan.names.begin(); it != scan.names.end();) {
     std::string_view rest = *it;
     const bool mine = rest.substr(0, stem.size()) == stem;
@@ -451,6 +422,25 @@ void report_write(const staged_file::parts& p) {
 }
 
 }  // namespace
+
+std::string dir_of(const std::string& path) {
+  return std::string(split(path).dir);
+}
+
+std::string file_behind(const char* path) {
+  std::string p = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    char target[PATH_MAX];
+    if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    const ssize_t n = readlink(p.c_str(), target, sizeof target - 1);
+    if (n < 0) return p;
+    target[n] = '\0';
+    p = target[0] == '/' || p.find('/') == std::string::npos ? std::string(target)
+                                                             : dir_of(p) + "/" + target;
+  }
+  return p;
+}
 
 bool file_holds(const char* path, std::string_view text) {
   const std::string file = file_behind(path);
