@@ -78,8 +78,9 @@ enum class save_end {
 // When par_unchanged(at, read): "par" as save_params writes it and, when boards as read
 // were deleted (set.moves), each of `follow` that exists rewritten to follow them; all
 // are staged first (a failure: nothing replaced), then placed in that order; when "par"
-// cannot be placed, the others are not. Otherwise the set goes to "par.new" only, replaced whole, after
-// "<prog>: par changed since it was read: your version is in <path>" on standard error.
+// cannot be placed, the others are not. Otherwise the set goes to "par.new" only, replaced
+// whole, after "<prog>: par changed since it was read: your version is in <path>" on
+// standard error.
 // set.lines then tells where each value stands in the text written.
 save_end save_session(const program_files& at, const catalog& cat, board_set& set,
                       const par_as_read& read, const port_files& follow);
