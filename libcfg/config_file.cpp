@@ -232,7 +232,7 @@ const char* misplaced(const cfg_state& st, int place) {
 }
 
 constexpr keyword_grammar<cfg_state> cfg_grammar = {
-    config_tags.data(), cfg_rules, IN_CFG, cw, in_refused_block, misplaced,
+    config_tags.data(), cfg_rules, rule_index(cfg_rules), IN_CFG, cw, in_refused_block, misplaced,
 };
 
 }  // namespace

@@ -2,7 +2,9 @@
 // handed to the parse function of its keyword's rule, in the order of the file.
 #pragma once
 
+#include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -43,25 +45,38 @@ struct keyword_rule {
   void (*parse)(State& st, const keyword_line& line);
 };
 
+// For each keyword code, the index in `rules` (which ends with a row whose parse is null)
+// of the first rule for it, or -1. Made when the program is built, so that a line finds
+// its rule without going through the table.
+template <typename State, std::size_t N>
+constexpr std::array<std::int8_t, KW_CODES> rule_index(const keyword_rule<State> (&rules)[N]) {
+  std::array<std::int8_t, KW_CODES> index{};
+  index.fill(-1);
+  for (std::size_t i = N; i-- > 0;) {
+    if (rules[i].parse != nullptr) index.at(rules[i].code) = static_cast<std::int8_t>(i);
+  }
+  return index;
+}
+
 // What a reader gives the shared loop.
 template <typename State>
 struct keyword_grammar {
   const tag_entry* keywords;
-  const keyword_rule<State>* rules;  // ends with a row whose parse is null
-  check_file file;                   // what the warnings are about
-  const char* prefix;                // and their prefix, cw or pw
+  const keyword_rule<State>* rules;           // ends with a row whose parse is null
+  std::array<std::int8_t, KW_CODES> rule_at;  // rule_index(rules)
+  check_file file;                            // what the warnings are about
+  const char* prefix;                         // and their prefix, cw or pw
   // Whether a line of `place` is dropped without a word, before its words are looked at.
   bool (*dropped)(const State& st, int place);
   // What is wrong with a line of `place` standing here, or null when it may.
   const char* (*misplaced)(const State& st, int place);
 };
 
-// The first rule of `rules` for the keyword `code`, or null.
+// The first rule of `g` for the keyword `code` (-1 for none), or null.
 template <typename State>
-const keyword_rule<State>* find_rule(const keyword_rule<State>* rules, int code) {
-  const keyword_rule<State>* r = rules;
-  while (r->parse != nullptr && r->code != code) ++r;
-  return r->parse != nullptr ? r : nullptr;
+const keyword_rule<State>* find_rule(const keyword_grammar<State>& g, int code) {
+  const int i = code >= 0 && code < KW_CODES ? g.rule_at[code] : -1;
+  return i >= 0 ? &g.rules[i] : nullptr;
 }
 
 // Hands `line` to its rule, or warns that the keyword is unknown, lacks its argument or
@@ -70,7 +85,7 @@ template <typename State>
 void dispatch_line(const keyword_grammar<State>& g, State& st, warning_list& warnings,
                    const keyword_line& line) {
   const char* const word = line.argv[0];
-  const keyword_rule<State>* rule = find_rule(g.rules, search(g.keywords, word));
+  const keyword_rule<State>* rule = find_rule(g, search(g.keywords, word));
   if (rule != nullptr && g.dropped(st, rule->place)) return;
   const char* const problem = rule == nullptr                  ? "unknown parameter"
                               : rule->one_arg && line.argc < 2 ? "missing value"

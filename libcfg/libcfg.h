@@ -123,6 +123,7 @@ enum keyword_code : std::int16_t {
   KW_NUM_PORTS = 16,
   KW_NUM_WAITS = 17,
   KW_CLASS = 18,
+  KW_CODES = 19,  // one past the last code
 };
 
 // Tables that never change.

@@ -125,7 +125,7 @@ const char* misplaced(const par_state& st, int place) {
 }
 
 constexpr keyword_grammar<par_state> par_grammar = {
-    param_tags.data(), par_rules, IN_PAR, pw, never_dropped, misplaced,
+    param_tags.data(), par_rules, rule_index(par_rules), IN_PAR, pw, never_dropped, misplaced,
 };
 
 }  // namespace

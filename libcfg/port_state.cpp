@@ -55,9 +55,11 @@ bool is_tty_line(std::string_view line) {
 // of every line of `in` that `matches`, and its first line in `where`. Lines are read as
 // fgets reads them into a buffer of LINE_SIZE bytes, and counted from 1 at their newlines,
 // so a long line read in pieces is one line. False (errno set) when a read failed: the
-// lines before it keep their flags.
+// lines before it keep their flags. `matches` is a parameter of the template so that it is
+// compiled into the loop, not called through a pointer for every line.
+template <bool (*matches)(std::string_view)>
 bool read_flags(std::array<std::uint8_t, PORT_SLOTS>& flags, std::array<int, PORT_SLOTS>* where,
-                std::FILE* in, bool (*matches)(std::string_view), std::size_t first) {
+                std::FILE* in, std::size_t first) {
   flags.fill(0);
   if (where != nullptr) where->fill(0);
   char spill[LINE_SIZE];
@@ -142,11 +144,11 @@ int port_index(unsigned char group, unsigned char board, unsigned char port) {
 }
 
 bool read_init_flags(std::FILE* in, port_state& ports) {
-  return read_flags(ports.enabled, nullptr, in, is_respawn_line, 0);
+  return read_flags<is_respawn_line>(ports.enabled, nullptr, in, 0);
 }
 
 bool read_dce_flags(std::FILE* in, port_state& ports) {
-  return read_flags(ports.is_dce, &ports.dce_lines, in, is_tty_line, 3);
+  return read_flags<is_tty_line>(ports.is_dce, &ports.dce_lines, in, 3);
 }
 
 status load_init(const char* prog, const char* path, port_state& ports) {
