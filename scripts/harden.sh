@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 echo "== sanitizer build and tests (clang, ASan + UBSan)"
 # -O1 with line tables only: the sanitizers' reports keep their file and line, and the
 # build takes half the time of an optimized one with full debug information.
-CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+# The fuzz targets are built here too, and fuzzed below from this build.
+CC=clang CXX=clang++ cmake -S . -B build-san -DKDZ_FUZZ=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS_DEBUG="-O1 -gline-tables-only" \
   -DCMAKE_CXX_FLAGS_DEBUG="-O1 -gline-tables-only" >/dev/null
 cmake --build build-san -j"$(nproc)"
@@ -18,7 +19,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-san --output-on-failure -j"$(nproc)"
 
 echo "== fuzzing, ${FUZZ_SECONDS:-30}s per target"
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+FUZZ_BUILD_DIR=build-san bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
 
 sources=$(git ls-files 'libcfg/*.cpp' 'buildc/*.cpp' 'editpar/*.cpp' | grep -v '_test\.cpp$')
 
