@@ -337,10 +337,6 @@ void sweep_strays(const std::string& file) {
   errno = saved;
 }
 
-}  // namespace
-
-namespace {
-
 // Makes the current version of the file ready to be FILE.old: a hard link to it when
 // `link_ok` (the file is about to be renamed over, not rewritten), else a flushed copy.
 // Where no new file can be made, an existing FILE.old is rewritten in place now.
