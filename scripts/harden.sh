@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-echo "== sanitizer build and tests (clang, ASan + UBSan)"
+echo "== sanitizer build and tests (clang, ASan + UBSan) (at ${SECONDS}s)"
 # -O1 with line tables only: the sanitizers' reports keep their file and line, and the
 # build takes half the time of an optimized one with full debug information.
 # The fuzz targets are built here too, and fuzzed below from this build.
@@ -18,25 +18,25 @@ cmake --build build-san -j"$(nproc)"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-san --output-on-failure -j"$(nproc)"
 
-echo "== fuzzing, ${FUZZ_SECONDS:-30}s per target"
-FUZZ_BUILD_DIR=build-san bash scripts/fuzz.sh "${FUZZ_SECONDS:-30}"
+echo "== fuzzing, ${FUZZ_SECONDS:-20}s per target (at ${SECONDS}s)"
+FUZZ_BUILD_DIR=build-san bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
 sources=$(git ls-files 'libcfg/*.cpp' 'buildc/*.cpp' 'editpar/*.cpp' | grep -v '_test\.cpp$')
 
-echo "== clang-tidy"
+echo "== clang-tidy (at ${SECONDS}s)"
 # One file after another takes minutes (every file parses the {fmt} headers): one per core.
 # shellcheck disable=SC2086
 printf '%s\n' $sources | xargs -P"$(nproc)" -n 2 clang-tidy --quiet -p build-san 2>&1 |
   { grep -v 'warnings generated' || true; }
 
-echo "== clang-format"
+echo "== clang-format (at ${SECONDS}s)"
 git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format --dry-run -Werror
 
-echo "== cppcheck"
+echo "== cppcheck (at ${SECONDS}s)"
 # shellcheck disable=SC2086
 cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++20 --library=posix \
   --enable=warning,performance,portability --suppress=missingIncludeSystem -I. $sources
 
-echo "== valgrind: a generator run and an editor dialogue"
+echo "== valgrind: a generator run and an editor dialogue (at ${SECONDS}s)"
 bash scripts/valgrind.sh
-echo "hardening checks passed"
+echo "hardening checks passed in ${SECONDS}s"
