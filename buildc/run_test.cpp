@@ -57,16 +57,15 @@ TEST(Run, PathFailureEndsTheRun) {
     testing::internal::CaptureStderr();
     const int status = run(beside_program(prog.c_str()), {});
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(status, c.status) << "failing call " << c.failing;
+    SCOPED_TRACE(c.failing);
+    EXPECT_EQ(status, c.status);
     std::string want = c.failing != 0 ? prog + ": make_path: malloc() : no memory\n" : "";
     // A catalog that cannot be had, for whatever reason, is followed by where it was sought.
     if (c.failing == 2)
       want += prog + ": the board catalog cfg is looked for in " + dir.string() + "\n";
-    EXPECT_EQ(err, want) << "failing call " << c.failing;
-    for (int i = 0; i < PKG_FILES; ++i) {
-      const char* name = package_files[i].name;
-      EXPECT_EQ(fs::exists(dir / name), i < c.written) << name << ", call " << c.failing;
-    }
+    EXPECT_EQ(err, want);
+    for (int i = 0; i < PKG_FILES; ++i)
+      EXPECT_EQ(fs::exists(dir / package_files[i].name), i < c.written) << i;
   }
   fs::remove_all(dir);
 }
