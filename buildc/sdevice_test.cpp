@@ -17,10 +17,6 @@ struct sdevice_case {
 };
 
 const sdevice_case cases[] = {
-    {"one 32K window",
-     MODE_INTERRUPT,
-     {{M8, 32, 5, 0x300, 0xd8000}},
-     "mux\tY\t8\t5\t2\t5\t300\t307\td8000\tdffff\n"},
     {"three boards in one window: one range, the others 0 0",
      MODE_INTERRUPT,
      {{M8, 16, 5, 0x300, 0xd0000}, {M8, 16, 5, 0x300, 0xd0000}, {M8, 16, 5, 0x300, 0xd0000}},
@@ -61,30 +57,18 @@ const sdevice_case cases[] = {
      "mux\tY\t8\t5\t2\t5\t310\t317\tc8000\tcbfff\n"
      "mux\tY\t8\t5\t2\t5\t318\t31f\t0\t0\n"
      "mux\tY\t8\t5\t2\t5\t320\t327\t0\t0\n"},
-    {"boards without a window share one 0 0 range",
-     MODE_INTERRUPT,
-     {{M8, 16, 5, 0x300, 0}, {M8, 64, 5, 0x308, 0xd0000}, {M8, 32, 5, 0x310, 0}},
-     "mux\tY\t8\t5\t2\t5\t300\t307\t0\t0\n"
-     "mux\tY\t8\t5\t2\t5\t308\t30f\td0000\tdffff\n"
-     "mux\tY\t8\t5\t2\t5\t310\t317\t0\t0\n"},
     {"a size-0 window ends before it starts and meets no later window",
      MODE_INTERRUPT,
      {{M8, 0, 5, 0x300, 0xd0000}, {M8, 64, 5, 0x308, 0xd0000}},
      "mux\tY\t8\t5\t2\t5\t300\t307\td0000\tcffff\n"
      "mux\tY\t8\t5\t2\t5\t308\t30f\td0000\tdffff\n"},
-    {"all boards on board 0's irq: shared (2); no I/O address: 0 0",
-     MODE_INTERRUPT,
-     {{M16, 32, 5, 0x300, 0xd0000}, {M8, 64, 5, 0x320, 0xd0000}, {M8, 16, 5, 0, 0xc8000}},
-     "mux\tY\t16\t5\t2\t5\t300\t307\td0000\tdffff\n"
-     "mux\tY\t8\t5\t2\t5\t320\t327\tc8000\tcbfff\n"
-     "mux\tY\t8\t5\t2\t5\t0\t0\t0\t0\n"},
     {"irqs 5, 5, 7: separate (1), each board its own",
      MODE_INTERRUPT,
      {{M8, 16, 5, 0x300, 0xd0000}, {M8, 16, 5, 0x308, 0xd4000}, {M8, 16, 7, 0x310, 0xd8000}},
      "mux\tY\t8\t5\t1\t5\t300\t307\td0000\td3fff\n"
      "mux\tY\t8\t5\t1\t5\t308\t30f\td4000\td7fff\n"
      "mux\tY\t8\t5\t1\t7\t310\t317\td8000\tdbfff\n"},
-    {"polled: level, irq type and irq 0",
+    {"polled: level, irq type and irq 0; no I/O address: 0 0",
      MODE_POLL,
      {{M16, 32, 5, 0x300, 0xd0000}, {M8, 64, 5, 0x320, 0xd0000}, {M8, 16, 5, 0, 0xc8000}},
      "mux\tY\t16\t0\t0\t0\t300\t307\td0000\tdffff\n"

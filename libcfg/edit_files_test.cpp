@@ -38,19 +38,14 @@ TEST(ParDirectory, TheDirectoryOfTheRealPar) {
       {"", b},                                   // a plain file
       {"../A/par", b + "/../A"},                 // a relative link, taken from B
       {"/nonexistent/x/par", "/nonexistent/x"},  // dangling: where it would be created
-      {"hop", b},                                // a link to a link in B to A's file
+      {"hop", a},                                // a link to a link in B to A's file
   };
   std::ofstream(s.top / "A" / "par") << "mode interrupt\n";
+  fs::create_symlink(a + "/par", s.top / "B" / "hop");
   for (const auto& c : cases) {
     fs::remove(s.top / "B" / "par");
-    fs::remove(s.top / "B" / "hop");
     if (c.link != nullptr && *c.link == '\0') std::ofstream(s.top / "B" / "par") << "x\n";
     if (c.link != nullptr && *c.link != '\0') fs::create_symlink(c.link, s.top / "B" / "par");
-    if (c.link != nullptr && std::string(c.link) == "hop") {
-      fs::create_symlink(a + "/par", s.top / "B" / "hop");
-      EXPECT_EQ(par_directory(s.in("B")), a) << "hop";
-      continue;
-    }
     EXPECT_EQ(par_directory(s.in("B")), c.where) << (c.link ? c.link : "none");
   }
   EXPECT_EQ(par_directory(beside_program("editpar")), ".");

@@ -32,14 +32,13 @@ TEST(Argvify, SplitsLines) {
     std::string line;
     strings tokens;
   } cases[] = {
-      {"  \t \n", {}}, {"", {}}, {"# comment\n", {}}, {"irqs 3 4 # note\n", {"irqs", "3", "4"}},
-      {"copy \"a  b\"\n", {"copy", "a  b"}}, {"copy \"\"\n", {"copy", ""}},
-      {"sizes 8 16#32\n", {"sizes", "8", "16"}}, {"\"ab\"cd\n", {"ab", "cd"}},
-      {"a\"b c\n", {"a\"b", "c"}}, {"x \"a # b\" y\n", {"x", "a # b", "y"}},
-      {"type bd\r\n", {"type", "bd\r"}}, {full + "y", full_tokens},
+      {"  \t \n", {}}, {"", {}}, {"irqs 3 4 # note\n", {"irqs", "3", "4"}},
+      {"copy \"\"\n", {"copy", ""}}, {"sizes 8 16#32\n", {"sizes", "8", "16"}},
+      {"\"ab\"cd\n", {"ab", "cd"}}, {"a\"b c\n", {"a\"b", "c"}},
+      {"x \"a # b\" y\n", {"x", "a # b", "y"}}, {"type bd\r\n", {"type", "bd\r"}},
+      {full + "y", full_tokens},
       // No newline (a file's last line, a piece of a long line); quotes left open.
-      {"mode i", {"mode", "i"}}, {"mode ", {"mode"}}, {"copy \"open", {"copy", "open"}},
-      {"copy \"open text\n", {"copy", "open text"}}, {"\"", {""}}};
+      {"mode ", {"mode"}}, {"copy \"open text\n", {"copy", "open text"}}, {"\"", {""}}};
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(tokens_of(c.line), c.tokens) << "line: " << c.line;
 }
@@ -54,9 +53,8 @@ TEST(Search, FindsFirstExactRow) {
     int code;
   } cases[] = {
       {table, "bus", 10}, {table, "b", 3}, {table, "Mode", -1}, {table, "bu", -1},
-      {table, "busy", -1}, {table, "", -1}, {empty, "", -1},  // the end row is never compared
-      {config_tags.data(), "ioas-", -1}, {config_tags.data(), "ioas-extras", KW_IOAS_EXTRAS},
-      {param_tags.data(), "ioas-extras", -1}, {param_tags.data(), "size", KW_SIZES}};
+      {table, "busy", -1}, {empty, "", -1},  // the end row is never compared
+      {config_tags.data(), "ioas-extras", KW_IOAS_EXTRAS}, {param_tags.data(), "ioas-extras", -1}};
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(search(c.table, c.key), c.code) << c.key;
 }
@@ -67,9 +65,9 @@ TEST(Htol, ReadsHexOrGivesZero) {
     const char* text;
     std::uint32_t value;
   } cases[] = {
-      {"300", 0x300}, {" \t\n300", 0x300}, {"d8000", 0xd8000}, {"2A8", 0x2a8}, {"", 0},
-      {" ", 0}, {"\n", 0}, {"ffffffff", 0xffffffff}, {"1ffffffff", 0xffffffff},
-      {"123456789", 0x23456789}, {"0x300", 0}, {"300 ", 0}, {"300\n", 0}, {"-1", 0}, {"g", 0}};
+      {" \t\n300", 0x300}, {"d8000", 0xd8000}, {"2A8", 0x2a8}, {"", 0}, {" ", 0},
+      {"1ffffffff", 0xffffffff}, {"123456789", 0x23456789}, {"0x300", 0}, {"300\n", 0},
+      {"g", 0}};
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(htol(c.text), c.value) << "text: '" << c.text << "'";
 }
@@ -78,12 +76,10 @@ TEST(Htol, ReadsHexOrGivesZero) {
 TEST(ReadDecimal, AgreesWithStrtol) {
   // clang-format off
   const char* const cases[] = {
-      "16", " -3", "+7x", "x7", "", " ", "+", "-", "+-1", "-+1", "--1", "- 1", "-0", "007",
-      "0x1f", "1e3", " \t\n\v\f\r-42", "\0345", "\2405",  // \034 and \240 are not blanks
-      "2147483647", "2147483648", "-2147483649", "4294967297", "-4294967296",
-      "9223372036854775807", "9223372036854775808", "-9223372036854775809",
-      "18446744073709551617", "99999999999999999999", "-99999999999999999999",
-      "+92233720368547758070", "922337203685477580 7"};
+      "16", "+7x", "x7", "", "+", "-", "+-1", "- 1", "007", " \t\n\v\f\r-42",
+      "\0345", "\2405",  // \034 and \240 are not blanks
+      "2147483648", "-2147483649", "4294967297", "9223372036854775807", "9223372036854775808",
+      "-9223372036854775809", "99999999999999999999", "922337203685477580 7"};
   // clang-format on
   for (const char* text : cases) {
     const long expected = std::strtol(text, nullptr, 10);
@@ -100,15 +96,12 @@ TEST(MakePath, JoinsPackageDirectoryAndName) {
     const char* dir;  // -C DIR, or null
     const char* name;
     const char* path;
-  } const cases[] = {
-      {"dir/sub/prog", nullptr, "cfg", "dir/sub/cfg"},
-      {"prog", nullptr, "cfg", "cfg"},
-      {"/x/", nullptr, "par", "/x/par"},
-      {"./buildc", nullptr, "kdzspc.h", "./kdzspc.h"},
-      {"/usr/bin/buildc", "pkg", "cfg", "pkg/cfg"},
-      {"buildc", "/srv/pkg/", "par", "/srv/pkg/par"},
-      {"buildc", "/", "par", "/par"},
-  };
+  } const cases[] = {{"dir/sub/prog", nullptr, "cfg", "dir/sub/cfg"},
+                     {"prog", nullptr, "cfg", "cfg"},
+                     {"/x/", nullptr, "par", "/x/par"},
+                     {"/usr/bin/buildc", "pkg", "cfg", "pkg/cfg"},
+                     {"buildc", "/srv/pkg/", "par", "/srv/pkg/par"},
+                     {"buildc", "/", "par", "/par"}};
   for (const auto& c : cases) {
     const program_files at = c.dir ? in_directory(c.prog, c.dir) : beside_program(c.prog);
     const path_ptr p(make_path(at, c.name));

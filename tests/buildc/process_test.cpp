@@ -1,7 +1,7 @@
-// buildc as a process among others: two runs at once in one directory follow each other,
-// a run waits while another writer holds the package's lock and then changes nothing, an
-// editor asking questions makes it wait for nothing; and what it says `editpar -c` would
-// find is what `editpar -c` finds.
+// buildc among other processes: two runs at once in one directory follow each other, a
+// run waits while another writer holds the package's lock and then changes nothing (an
+// open editor is tried in tests/editpar/process_test.cpp); and what it says `editpar -c`
+// would find is what `editpar -c` finds.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -110,47 +110,6 @@ TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
   if (!HasFailure()) clean(top);
 }
 
-TEST(EditorOpen, BuildcDoesNotWaitForIt) {
-  const fs::path carried = carried_case();
-  const fs::path top = scratch("editor_open");
-  const fs::path dir = top / "dir";
-  stage(dir);
-  int to_editor[2], from_editor[2];
-  ASSERT_EQ(pipe(to_editor), 0);
-  ASSERT_EQ(pipe(from_editor), 0);
-  const pid_t editor = fork();
-  if (editor == 0) {
-    dup2(to_editor[0], 0);
-    dup2(from_editor[1], 1);
-    dup2(from_editor[1], 2);  // its warnings after quitting, kept out of the test's output
-    close(to_editor[1]);
-    close(from_editor[0]);
-    if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "editpar", "-C", ".", nullptr);
-    _exit(127);
-  }
-  close(to_editor[0]);
-  close(from_editor[1]);
-  std::string seen;
-  std::size_t from = 0;
-  ASSERT_TRUE(wait_for(from_editor[0], seen, from, "Selection (1-5, q to quit): "));
-
-  run_plan plan;
-  plan.exe = dir / "buildc";
-  plan.argv = {"./buildc"};
-  plan.cwd = dir;
-  plan.out = top / "out";
-  plan.err = top / "err";
-  plan.seconds = 5;
-  EXPECT_EQ(run(plan), 0);
-  EXPECT_EQ(read_file(dir / "Init"), read_file(carried / "out" / "Init"));
-
-  ASSERT_EQ(write(to_editor[1], "q\n", 2), 2);
-  close(to_editor[1]);
-  EXPECT_EQ(status_of(editor), 0);
-  close(from_editor[0]);
-  if (!HasFailure()) clean(top);
-}
-
 // The number buildc gives is the number of lines `editpar -c` prints over the same files:
 // one per finding and per warning of the readers.
 TEST(FindingsCount, IsWhatTheCheckReports) {
@@ -164,12 +123,12 @@ TEST(FindingsCount, IsWhatTheCheckReports) {
     const fs::path top = scratch(std::string("count_") + name);
     const fs::path dir = top / "dir";
     stage(dir, src);
-    run_plan plan;
-    plan.exe = dir / "buildc";
-    plan.argv = words_of(read_file(src / "args", "./buildc"));
-    plan.cwd = dir;
-    plan.out = top / "out";
-    plan.err = top / "err";
+    run_plan plan{dir / "buildc",
+                  words_of(read_file(src / "args", "./buildc")),
+                  dir,
+                  "/dev/null",
+                  top / "out",
+                  top / "err"};
     EXPECT_EQ(run(plan), 0) << name;
     std::smatch said;
     const std::string err = read_file(top / "err");

@@ -1,9 +1,5 @@
-// editpar as a process among others: while one waits at its menu, a second one, or a
-// script's change, is refused with status 3 before it reads or writes anything (also from
-// another directory whose "par" links to the same file), and listing, checking and the map
-// need no lock; a lock that cannot be had stops a script but not the dialogue; a "par"
-// replaced while an editor is open is kept, the editor's set going to "par.new";
-// started without even a program name, it works on the files of the current directory.
+// editpar among other processes: the editors' lock, the writers' lock, a lock that cannot
+// be had, a "par" replaced while an editor is open, port settings through a delete.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -32,14 +28,7 @@ constexpr char one_board_par[] =
 // A run of editpar in `dir` as `argv`, its answers from `in`, its output in `top`.
 run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::string> argv,
                 const fs::path& in) {
-  run_plan plan;
-  plan.exe = EDITPAR_BIN;
-  plan.argv = std::move(argv);
-  plan.cwd = dir;
-  plan.in = in;
-  plan.out = top / "out";
-  plan.err = top / "err";
-  return plan;
+  return {EDITPAR_BIN, std::move(argv), dir, in, top / "out", top / "err"};
 }
 
 // An editor started in `dir`, given `first` answers at once, that waits at its main menu
@@ -95,61 +84,49 @@ class open_editor {
   std::string seen_;
 };
 
-TEST(Lock, SecondEditorIsRefused) {
-  const fs::path top = scratch("lock");
-  const fs::path dir = top / "dir";
+// A package directory `dir` with one board's "cfg" and, when `with_par`, its "par".
+void package(const fs::path& dir, bool with_par = true) {
+  clean(dir);
   fs::create_directories(dir);
-  const std::string par = one_board_par;
   std::ofstream(dir / "cfg") << one_board_cfg;
-  std::ofstream(dir / "par") << par;
-  std::ofstream(top / "delete") << "5\ny\nq\n";  // what the second editor would answer
-
-  open_editor first(dir, top / "err_first");
-  ASSERT_TRUE(first.at_menu());
-  run_plan second = editor(top, dir, {"./editpar"}, top / "delete");
-  EXPECT_EQ(run(second), 3);
-  EXPECT_EQ(read_file(top / "out"), "");
-  EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
-  EXPECT_EQ(read_file(dir / "par"), par);
-  EXPECT_FALSE(fs::exists(dir / "par.old"));
-  second.argv = {"./editpar", "-d", "1"};  // a script waits for no one either
-  EXPECT_EQ(run(second), 3);
-  EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
-  EXPECT_EQ(read_file(dir / "par"), par);
-  for (const char* look : {"-l", "-c", "-m"}) {
-    second.argv = {"./editpar", look};
-    EXPECT_EQ(run(second), 0) << look;
-    EXPECT_EQ(read_file(top / "err"), "") << look;
-  }
-
-  // The first editor goes on and quits; the set it saves is the one it read.
-  EXPECT_EQ(first.finish("q\n"), 0);
-  EXPECT_EQ(read_file(dir / "par"), par);
-  if (!HasFailure()) clean(top);
+  if (with_par) std::ofstream(dir / "par") << one_board_par;
 }
 
-// A "par" in B that links to A's: an editor in either directory keeps a script in the
-// other out, and the one lock follows the link.
-TEST(Lock, DirectoriesSharingALinkedParExcludeEachOther) {
-  const fs::path top = scratch("linked_lock");
-  const struct {
-    const char* editor_in;
-    const char* script_in;
-  } cases[] = {{"A", "B"}, {"B", "A"}};
-  for (const auto& c : cases) {
-    for (const char* d : {"A", "B"}) {
-      fs::create_directories(top / d);
-      std::ofstream(top / d / "cfg") << one_board_cfg;
-    }
-    std::ofstream(top / "A" / "par") << one_board_par;
-    fs::remove(top / "B" / "par");
-    fs::create_symlink("../A/par", top / "B" / "par");
+constexpr char empty_set[] = "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n";
+constexpr char being_edited[] = "./editpar: par is being edited by another editpar\n";
 
-    open_editor open(top / c.editor_in, top / "err_open");
-    ASSERT_TRUE(open.at_menu()) << c.editor_in;
-    const run_plan script = editor(top, top / c.script_in, {"./editpar", "-d", "1"}, "/dev/null");
-    EXPECT_EQ(run(script), 3) << c.script_in;
-    EXPECT_EQ(read_file(top / "err"), "./editpar: par is being edited by another editpar\n");
+// An editor at its menu, in A or in B whose "par" links to A's: a second editor or a
+// script in either directory is refused with status 3 and writes nothing; listing,
+// checking, the map and buildc need no lock; the open editor then saves what it read.
+TEST(Lock, AnOpenEditorKeepsOtherEditorsOut) {
+  const fs::path top = scratch("lock");
+  std::ofstream(top / "delete") << "5\ny\nq\n";  // what a second editor would answer
+  for (const char* open_in : {"A", "B"}) {
+    package(top / "A");
+    package(top / "B", false);
+    fs::create_symlink("../A/par", top / "B" / "par");
+    open_editor open(top / open_in, top / "err_open");
+    ASSERT_TRUE(open.at_menu()) << open_in;
+    const struct {
+      std::vector<std::string> argv;
+      int status;
+      const char* err;
+    } cases[] = {{{"./editpar"}, 3, being_edited}, {{"./editpar", "-d", "1"}, 3, being_edited},
+                 {{"./editpar", "-l"}, 0, ""},     {{"./editpar", "-c"}, 0, ""},
+                 {{"./editpar", "-m"}, 0, ""},     {{"./buildc"}, 0, ""}};
+    for (const auto& c : cases) {
+      for (const char* in : {"A", "B"}) {
+        run_plan plan = editor(top, top / in, c.argv, top / "delete");
+        if (c.argv[0] == "./buildc") plan.exe = BUILDC_BIN;
+        plan.seconds = 5;
+        const std::string what = c.argv.back() + " in " + in;
+        EXPECT_EQ(run(plan), c.status) << what;
+        EXPECT_TRUE(c.status == 0 || read_file(top / "out").empty()) << what;
+        EXPECT_EQ(read_file(top / "err"), c.err) << what;
+        EXPECT_EQ(read_file(top / "A" / "par"), one_board_par) << what;
+        EXPECT_FALSE(fs::exists(top / "A" / "par.old")) << what;
+      }
+    }
     EXPECT_EQ(open.finish("q\n"), 0);
     EXPECT_EQ(read_file(top / "err_open"), "");
     EXPECT_EQ(read_file(top / "A" / "par"), one_board_par);
@@ -161,11 +138,8 @@ TEST(Lock, DirectoriesSharingALinkedParExcludeEachOther) {
 // A save waits while buildc runs (it holds the writers' lock, on "cfg"), so that neither
 // reads an "Init" the other is replacing; the script saves once the lock is let go.
 TEST(Lock, SaveWaitsForTheWritersLock) {
-  const fs::path top = scratch("writers_lock");
-  const fs::path dir = top / "dir";
-  fs::create_directories(dir);
-  std::ofstream(dir / "cfg") << one_board_cfg;
-  std::ofstream(dir / "par") << one_board_par;
+  const fs::path top = scratch("writers_lock"), dir = top / "dir";
+  package(dir);
   // Not inherited by the editor, which would then hold it too.
   const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
@@ -178,8 +152,7 @@ TEST(Lock, SaveWaitsForTheWritersLock) {
   close(held);
   script.join();
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(read_file(dir / "par"),
-            "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n");
+  EXPECT_EQ(read_file(dir / "par"), empty_set);
   if (!HasFailure()) clean(top);
 }
 
@@ -189,38 +162,29 @@ TEST(Lock, SaveWaitsForTheWritersLock) {
 TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
   const std::string no_locks = "./editpar: cannot lock .: No locks available\n";
   const std::string unreadable = "./editpar: cannot lock .: Permission denied\n";
+  const char* const nobody = "user nobody\nchmod 333 .\n";
   const struct {
     const char* exe;
     const char* setup;
-    std::vector<std::string> argv;
-    int status;
+    bool script;  // else the dialogue, which deletes the only board and saves
     const std::string& err;
-    bool saved;  // the only board deleted
-  } cases[] = {
-      {EDITPAR_NO_LOCKS, "", {"./editpar", "-d", "1"}, 3, no_locks, false},
-      {EDITPAR_NO_LOCKS, "", {"./editpar"}, 0, no_locks, true},
-      {EDITPAR_BIN, "user nobody\nchmod 333 .\n", {"./editpar", "-d", "1"}, 3, unreadable, false},
-      {EDITPAR_BIN, "user nobody\nchmod 333 .\n", {"./editpar"}, 0, unreadable, true},
-  };
-  const fs::path top = scratch("lock_unavailable");
+  } cases[] = {{EDITPAR_NO_LOCKS, "", true, no_locks},
+               {EDITPAR_NO_LOCKS, "", false, no_locks},
+               {EDITPAR_BIN, nobody, true, unreadable},
+               {EDITPAR_BIN, nobody, false, unreadable}};
+  const fs::path top = scratch("lock_unavailable"), dir = top / "dir";
   std::ofstream(top / "delete") << "5\ny\nq\n";
   for (const auto& c : cases) {
-    const fs::path dir = top / "dir";
-    clean(dir);
-    fs::create_directories(dir);
-    std::ofstream(dir / "cfg") << one_board_cfg;
-    std::ofstream(dir / "par") << one_board_par;
-    run_plan plan = editor(top, dir, c.argv, top / "delete");
+    package(dir);
+    run_plan plan = editor(top, dir, {"./editpar"}, top / "delete");
+    if (c.script) plan.argv = {"./editpar", "-d", "1"};
     plan.exe = c.exe;
     ASSERT_TRUE(set_up(c.setup, dir, plan));
-    const std::string what = c.exe + (" " + c.argv.back());
-    EXPECT_EQ(run(plan), c.status) << what;
+    const std::string what = c.exe + std::string(c.script ? " -d 1" : "");
+    EXPECT_EQ(run(plan), c.script ? 3 : 0) << what;
     EXPECT_EQ(read_file(top / "err"), c.err) << what;
-    const std::string want = c.saved ? "# Common Params...\nmode interrupt\n\n"
-                                       "# Per Board Params...\n\n"
-                                     : one_board_par;
-    EXPECT_EQ(read_file(dir / "par"), want) << what;
-    EXPECT_EQ(fs::exists(dir / "par.old"), c.saved) << what;
+    EXPECT_EQ(read_file(dir / "par"), c.script ? one_board_par : empty_set) << what;
+    EXPECT_EQ(fs::exists(dir / "par.old"), !c.script) << what;
   }
   if (!HasFailure()) clean(top);
 }
@@ -229,25 +193,16 @@ TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
 // set goes to "par.new", status 1, and "par" stays as the other program left it; "Init"
 // does not follow the board the editor deleted.
 TEST(Save, ParChangedWhileOpenGoesToParNew) {
-  const fs::path top = scratch("par_changed");
-  const fs::path dir = top / "dir";
+  const fs::path top = scratch("par_changed"), dir = top / "dir";
   const std::string theirs = "# theirs\nmode polling\n";
-  const std::string empty_set = "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n";
   const std::string init = "a00:23:respawn:/etc/getty ttya00 9600\n";
   const struct {
     bool existed;
     const char* first;  // the answer to the mode question of a new set
-    const char* last;   // the answers at the menu
-    const std::string& saved;
-  } cases[] = {
-      {true, "", "5\ny\nq\n", empty_set},  // its only board deleted
-      {false, "i\n", "q\n", empty_set},
-  };
+    const char* last;   // the answers at the menu: its only board deleted, or none to delete
+  } cases[] = {{true, "", "5\ny\nq\n"}, {false, "i\n", "q\n"}};
   for (const auto& c : cases) {
-    clean(dir);
-    fs::create_directories(dir);
-    std::ofstream(dir / "cfg") << one_board_cfg;
-    if (c.existed) std::ofstream(dir / "par") << one_board_par;
+    package(dir, c.existed);
     std::ofstream(dir / "Init") << init;
     open_editor open(dir, top / "err", c.first);
     ASSERT_TRUE(open.at_menu());
@@ -257,7 +212,7 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
     EXPECT_EQ(read_file(top / "err"),
               "./editpar: par changed since it was read: your version is in ./par.new\n");
     EXPECT_EQ(read_file(dir / "par"), theirs);
-    EXPECT_EQ(read_file(dir / "par.new"), c.saved);
+    EXPECT_EQ(read_file(dir / "par.new"), empty_set);
     EXPECT_EQ(read_file(dir / "Init"), init);
     EXPECT_FALSE(fs::exists(dir / "par.old"));
     EXPECT_FALSE(fs::exists(dir / "Init.old"));
@@ -265,7 +220,7 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
   if (!HasFailure()) clean(top);
 }
 
-// The lines of `text` that hold `word`, each up to its first blank or colon, in order.
+// The identifiers of the lines of `text` that hold `word`, in order.
 std::vector<std::string> names_with(const std::string& text, const std::string& word) {
   std::vector<std::string> names;
   std::istringstream lines(text);
@@ -280,17 +235,17 @@ std::vector<std::string> names_with(const std::string& text, const std::string& 
 // and nothing of board 1 is left. Also with "par" a link into another directory: the
 // program directory's "Init" and "dces" follow, where buildc reads them.
 TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
-  const fs::path top = scratch("ports_follow");
+  const fs::path top = scratch("ports_follow"), dir = top / "A";
+  const std::vector<std::string> a00{"a00"};
   for (const bool linked : {false, true}) {
     clean(top);
-    const fs::path dir = top / "A", par_dir = linked ? top / "B" : dir;
-    fs::create_directories(dir);
+    const fs::path par_dir = linked ? top / "B" : dir;
     fs::create_directories(par_dir);
+    fs::create_directories(dir);
     fs::copy_file(fs::path(SAMPLE_DIR) / "cfg", dir / "cfg");
     fs::copy_file(fs::path(SAMPLE_DIR) / "par", par_dir / "par");
     if (linked) fs::create_symlink("../B/par", dir / "par");
-    run_plan build = editor(top, dir, {"./buildc"}, "/dev/null");
-    build.exe = BUILDC_BIN;
+    const run_plan build{BUILDC_BIN, {"./buildc"}, dir, "/dev/null", top / "out", top / "err"};
     ASSERT_EQ(run(build), 0) << read_file(top / "err");
     std::string init = read_file(dir / "Init");
     for (const char* id : {"a00:23:off", "a10:23:off"}) {
@@ -301,12 +256,11 @@ TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
 
     EXPECT_EQ(run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null")), 0) << linked;
     EXPECT_EQ(read_file(top / "err"), "") << linked;
-    EXPECT_EQ(names_with(read_file(dir / "Init"), "respawn"), std::vector<std::string>{"a00"});
-    EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n");
+    EXPECT_EQ(names_with(read_file(dir / "Init"), "respawn"), a00);
     EXPECT_EQ(read_file(dir / "dces.old"), "ttyA12\n");
     EXPECT_EQ(run(build), 0) << read_file(top / "err");
     const std::string now = read_file(dir / "Init");
-    EXPECT_EQ(names_with(now, "respawn"), std::vector<std::string>{"a00"}) << linked;
+    EXPECT_EQ(names_with(now, "respawn"), a00) << linked;
     EXPECT_NE(now.find("a00:23:respawn:/etc/getty ttya00 9600\n"), std::string::npos);
     EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n") << linked;
     EXPECT_EQ(fs::exists(par_dir / "Init"), !linked);
@@ -314,17 +268,14 @@ TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
   if (!HasFailure()) clean(top);
 }
 
+// Started without even a program name, it works on the files of the current directory.
 TEST(NoProgramName, FilesOfTheCurrentDirectory) {
-  const fs::path top = scratch("no_name");
-  const fs::path dir = top / "dir";
-  fs::create_directories(dir);
-  std::ofstream(dir / "cfg") << "mode i\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\n"
-                                "irqs 5\nioas-primary 300\n";
-  std::ofstream(top / "answers") << "q\n";
+  const fs::path top = scratch("no_name"), dir = top / "dir";
+  package(dir, false);
+  std::ofstream(top / "answers") << "i\nq\n";
   EXPECT_EQ(run(editor(top, dir, {}, top / "answers")), 0);
   EXPECT_EQ(read_file(top / "err"), "");
-  EXPECT_EQ(read_file(dir / "par"),
-            "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n");
+  EXPECT_EQ(read_file(dir / "par"), empty_set);
   if (!HasFailure()) clean(top);
 }
 
