@@ -29,6 +29,12 @@ const sdevice_case cases[] = {
      "mux\tY\t8\t5\t2\t5\t300\t307\td0000\tdffff\n"
      "mux\tY\t8\t5\t2\t5\t308\t30f\t0\t0\n"
      "mux\tY\t8\t5\t2\t5\t310\t317\t0\t0\n"},
+    {"a later range ending where the widening window ends is cleared too",
+     MODE_INTERRUPT,
+     {{M8, 16, 5, 0x300, 0xd0000}, {M8, 16, 5, 0x308, 0xd8000}, {M8, 48, 5, 0x310, 0xd0000}},
+     "mux\tY\t8\t5\t2\t5\t300\t307\td0000\tdbfff\n"
+     "mux\tY\t8\t5\t2\t5\t308\t30f\t0\t0\n"
+     "mux\tY\t8\t5\t2\t5\t310\t317\t0\t0\n"},
     {"a window meeting two ranges widens only the first; they stay unmerged",
      MODE_INTERRUPT,
      {{M8, 16, 5, 0x300, 0xd0000}, {M8, 16, 5, 0x308, 0xd8000}, {M8, 32, 5, 0x310, 0xd2000}},
