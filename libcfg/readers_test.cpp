@@ -65,18 +65,12 @@ TEST(ReadConfig, WarningsAtTheirLinesAndTheClassRows) {
       // No "class" line keeps the end flag; an empty one hides the row; the last one counts.
       {"type a\ntype \"sixteen chars ab\"\nclass\ntype \"fifteen chars a\"\r\nclass C\nclass\n"
        "type d\r\n", "4/1 cr4 rows 0 2 2 0 0 |1 |2cut |4 |7", {}},
-      {"", "0/0 cr0 rows 0", {}},
       // A refused type's block is dropped without a word, its "missing value" too.
       {many_types(13) + "type x\nclass\nsizes\nbus\nbogus 1\nmode z\n",
        "13/13 cr0 rows 1 1 1 1 1 1 1 1 1 1 1 1 1 0 |1 |3 |5 |7 |9 |11 |13 |15 |17 |19 |21 |23 |25",
        {"27: load_config: WARNING - too many board types: x.",
         "31: load_config: WARNING - unknown parameter: bogus.",
         "32: load_config: WARNING - invalid driver mode: z."}},
-      // A missing value is told before a place where the keyword may not stand.
-      {"class x\ncp_name\nirqs 3 16 -1\n", "0/0 cr0 rows 0",
-       {"1: load_config: WARNING - no board type yet: class.",
-        "2: load_config: WARNING - missing value: cp_name.",
-        "3: load_config: WARNING - invalid irq: 16.", "3: load_config: WARNING - invalid irq: -1."}},
       // A line longer than a line buffer comes in pieces that keep its number.
       {"sizes" + std::string(260, ' ') + "8 16\nbus q\n", "0/0 cr0 rows 0",
        {"1: load_config: WARNING - unknown parameter: 8.",
@@ -150,13 +144,6 @@ TEST(ReadParams, ValuesAndWarningsAtTheirLines) {
        "b0 m1@1 cr10 |1@2 16@3 5@4 680@5 851968@6 |0@10 0@0 0@0 0@0 1@11 dropped 1 nix@8",
        {"8: load_params: WARNING - unknown board type: nix.",
         "12: load_params: WARNING - missing value: ioa."}},
-      {"size 8\nbus\nbus x\nbus Mc\nmode poll bad\nmode\nfoo\n", "b2 m2@6 cr0 dropped 0",
-       {"1: load_params: WARNING - no board yet: size.",
-        "2: load_params: WARNING - missing value: bus.",
-        "3: load_params: WARNING - invalid bus type: x.",
-        "5: load_params: WARNING - invalid driver mode: bad.",
-        "7: load_params: WARNING - unknown parameter: foo."}},
-      {"", "b0 m0@0 cr0 dropped 0", {}},
       {boards(9, "x"), "b0 m0@0 cr0 dropped 9 x@1 x@3 x@5 x@7 x@9 x@11 x@13 x@15", unknown},
   };
   // clang-format on
@@ -183,9 +170,7 @@ TEST(WriteParams, ReadsBackToTheSameSetAtTheSameLines) {
     std::uint8_t bus_back;
   } cases[] = {
       {2, 1, 1, "mode interrupt\n\nbus at\n", BUS_AT},
-      {2, 2, 2, "mode polling\nbus mc\n", BUS_MC},
       {2, 0, 0, "bus mc\n", BUS_MC},
-      {0, 1, 1, "mode interrupt\n\n", 0},
       {0, 2, 2, "mode polling\n", 0},
   };
   const catalog cat = two_types();
