@@ -121,11 +121,7 @@ bool par_unchanged(const program_files& at, const par_as_read& read) {
   struct stat st {};
   if (::stat(path.get(), &st) != 0) return errno == ENOENT && !read.existed;
   if (!read.existed || st.st_dev != read.dev || st.st_ino != read.ino) return false;
-  if (static_cast<std::size_t>(st.st_size) != read.bytes.size()) return false;
-  input_fault fault = input_fault::none;
-  const file_ptr f = open_unwaited(path.get(), fault);
-  std::string now;
-  return f != nullptr && read_rest(f.get(), now) && now == read.bytes;
+  return file_holds(path.get(), read.bytes);
 }
 
 save_end save_session(const program_files& at, const catalog& cat, board_set& set,
