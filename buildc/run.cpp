@@ -32,9 +32,9 @@ bool inputs_read(const run_outcome& r) {
 }
 
 // Reads "cfg", then "par" when there is a catalog to read it with, printing each file's
-// warnings once it is read, and after a failure where the file was looked for. A "par"
-// the reader warned about lost what the warnings name: writing from it would drop the
-// lines of those boards for good, unless -f says to.
+// warnings once it is read, and after a failure where the file was looked for. A file the
+// reader warned about lost what the warnings name: writing from it would drop or change
+// the lines of those boards for good, unless -f says to.
 run_outcome load_inputs(const program_files& at, const run_options& options, catalog& cat,
                         board_set& set) {
   run_outcome r;
@@ -44,6 +44,13 @@ run_outcome load_inputs(const program_files& at, const run_options& options, cat
   r.warnings = static_cast<int>(warnings.size());
   if (r.cfg != status::ok) {
     tell_where_cfg_is(at);
+    return r;
+  }
+  if (!warnings.empty() && !options.force) {
+    write_text(stderr, fmt::format("{}: cfg read with warnings: nothing written (buildc -f "
+                                   "writes anyway)\n",
+                                   at.prog));
+    r.cfg = status::failed;
     return r;
   }
   warnings.clear();

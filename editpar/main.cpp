@@ -82,6 +82,7 @@ int exit_status(command cmd, run_end end) {
 struct loaded {
   catalog cat{};
   board_set set{};
+  std::size_t cfg_warnings = 0;
   std::size_t par_warnings = 0;
   std::size_t warnings = 0;  // of both readers
   par_as_read read;          // "par" as read, for the save to find it unchanged
@@ -93,9 +94,18 @@ bool read_cfg(const program_files& at, loaded& run) {
   warning_list warnings;
   const status read = load_config(at, "cfg", run.cat, warnings);
   print_warnings(warnings);
+  run.cfg_warnings = warnings.size();
   run.warnings += warnings.size();
   if (read != status::ok) tell_where_cfg_is(at);
   return read == status::ok;
+}
+
+// A catalog that read with warnings lacks what they name: a set saved from it would
+// drop or change it. `refusal` says so after the program's name.
+bool cfg_refused(const program_files& at, const loaded& run, const char* refusal) {
+  if (run.cfg_warnings == 0) return false;
+  write_text(stderr, fmt::format("{}: cfg read with warnings: {}\n", at.prog, refusal));
+  return true;
 }
 
 // Reads "par" and prints its warnings, as its reader met them. `hint`: a missing "par"
@@ -185,6 +195,10 @@ run_end edit(const program_files& at, const char* bus_word, bool force) {
   if (!lock_files(at, lock, false)) return run_end::locked_out;
   loaded run;
   if (!read_cfg(at, run)) return run_end::load_failed;
+  if (!force &&
+      cfg_refused(at, run, "saving would drop what they name (editpar -f edits anyway)")) {
+    return run_end::refused;
+  }
   if (par_missing(at)) {
     char* bus_args[] = {const_cast<char*>(at.prog), const_cast<char*>(bus_word), nullptr};
     run.set = init_params(bus_word != nullptr ? 2 : 1, bus_args);
@@ -225,6 +239,7 @@ run_end script_call(const program_files& at, int argc, char** argv) {
   if (!lock_files(at, lock, true)) return run_end::locked_out;
   loaded run;
   if (!read_cfg(at, run)) return run_end::load_failed;
+  if (cfg_refused(at, run, "nothing changed")) return run_end::refused;
   const bool fresh = par_missing(at) && s.changes[0].op == 'a';
   if (fresh) {
     run.set = start_script_set(s);

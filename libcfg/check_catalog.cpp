@@ -158,6 +158,23 @@ void check_io_lists(finding_sink& out, const catalog& cat) {
   }
 }
 
+// A keyword given again in one block of "par": the reader keeps the later value, and the
+// user may have meant the earlier one.
+void repeat_rules(const par_where& lines, finding_sink& out) {
+  const int recorded = std::min(lines.nrepeats, par_where::MAX_REPEATS);
+  for (int k = 0; k < recorded; ++k) {
+    const par_where::repeat& r = lines.repeats[k];
+    add_finding(out, IN_PAR, r.line, r.board, ON_NOTHING, [&] {
+      return fmt::format("{} given again (the value of line {} is replaced)", r.keyword, r.earlier);
+    });
+  }
+  if (lines.nrepeats > recorded) {
+    found(out, IN_PAR, 0, [&] {
+      return fmt::format("{} more keywords are given again", lines.nrepeats - recorded);
+    });
+  }
+}
+
 constexpr char cr_words[] =
     "this line ends in a carriage return (a file saved with DOS line ends): the carriage "
     "return becomes part of the line's last word";
@@ -185,6 +202,7 @@ void reader_rules(const catalog& cat, const board_set& set, finding_sink& out) {
                          par_lines.ndropped - recorded);
     });
   }
+  repeat_rules(par_lines, out);
 }
 
 void catalog_rules(const catalog& cat, finding_sink& out) {

@@ -190,6 +190,16 @@ struct par_where {
   };
   int ndropped;  // boards dropped for an unknown type, also beyond those recorded
   std::array<dropped_board, MAX_DROPPED> dropped;
+  // A keyword given again in the head or in one board's block: its later value is used.
+  static constexpr int MAX_REPEATS = 8;  // repeats recorded with their lines
+  struct repeat {
+    int line;             // the later line
+    int earlier;          // the line whose value it replaces
+    int board;            // the block's board (from 0), or -1 for the head
+    const char* keyword;  // as param_tags names it
+  };
+  int nrepeats;  // also beyond those recorded
+  std::array<repeat, MAX_REPEATS> repeats;
 };
 
 // A board catalog as read from "cfg": never changed once read. A value: copying it copies

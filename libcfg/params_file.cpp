@@ -20,6 +20,11 @@ struct par_state {
   par_where::board_where* current_lines = nullptr;
   board_rec garbage{};  // takes the values of a board whose type is unknown
   par_where::board_where garbage_lines{};
+  // The block of the latest "type" line: its board, -1 for the head before the first,
+  // DROPPED for a board that is dropped; and the line that gave each keyword's value in it.
+  static constexpr int DROPPED = -2;
+  int block = -1;
+  std::array<int, KW_CODES> block_lines{};
 };
 
 // Where a keyword may stand.
@@ -32,8 +37,30 @@ void par_warn(par_state& st, const keyword_line& line, const char* problem, cons
   warn(st.warnings, IN_PAR, line.number, pw, problem, word);
 }
 
+// The keyword of "par" that has the code `code`.
+const char* keyword_name(keyword_code code) {
+  const tag_entry* row = param_tags.data();
+  while (row->name[0] != '\0' && row->code != code) ++row;
+  return row->name;
+}
+
+// Notes that `line` gave the value of its keyword `code` in the current block: a value
+// given there before is replaced, which the check reports.
+void took_value(par_state& st, const keyword_line& line, keyword_code code) {
+  int& earlier = st.block_lines[code];
+  par_where& lines = st.set.lines;
+  if (earlier != 0 && st.block != par_state::DROPPED) {
+    if (lines.nrepeats < par_where::MAX_REPEATS) {
+      lines.repeats[lines.nrepeats] = {line.number, earlier, st.block, keyword_name(code)};
+    }
+    ++lines.nrepeats;
+  }
+  earlier = line.number;
+}
+
 void parse_bus(par_state& st, const keyword_line& line) {
   if (const int bus = bus_of_word(line.argv[1])) {
+    took_value(st, line, KW_BUS);
     st.set.params.bus = static_cast<std::uint8_t>(bus);
   } else {
     par_warn(st, line, "invalid bus type", line.argv[1]);
@@ -43,18 +70,22 @@ void parse_bus(par_state& st, const keyword_line& line) {
 // The words are taken from the last, so the first valid word of the line wins.
 void parse_mode(par_state& st, const keyword_line& line) {
   st.set.lines.mode = line.number;
+  bool took = false;
   for (int i = line.argc - 1; i >= 1; --i) {
     switch (line.argv[i][0]) {
       case 'p':
         st.set.params.mode = MODE_POLL;
+        took = true;
         break;
       case 'i':
         st.set.params.mode = MODE_INTERRUPT;
+        took = true;
         break;
       default:
         par_warn(st, line, "invalid driver mode", line.argv[i]);
     }
   }
+  if (took) took_value(st, line, KW_MODE);
 }
 
 // A board of a type the catalog lacks: its values go to the scratch records.
@@ -62,11 +93,13 @@ void drop_board(par_state& st, const keyword_line& line, const char* problem) {
   par_warn(st, line, problem, line.argv[1]);
   st.current = &st.garbage;
   st.current_lines = &st.garbage_lines;
+  st.block = par_state::DROPPED;
 }
 
 void parse_type(par_state& st, const keyword_line& line) {
   par_where& lines = st.set.lines;
   const int t = find_type(st.cat, line.argv[1]);
+  st.block_lines = {};
   if (t < 0) {
     drop_board(st, line, "unknown board type");
     if (lines.ndropped < par_where::MAX_DROPPED) {
@@ -82,6 +115,7 @@ void parse_type(par_state& st, const keyword_line& line) {
     drop_board(st, line, "too many boards");
     return;
   }
+  st.block = params.nboards;
   st.current_lines = &lines.boards[params.nboards];
   *st.current_lines = {line.number, 0, 0, 0, 0};
   st.current = &params.boards[params.nboards++];
@@ -89,21 +123,25 @@ void parse_type(par_state& st, const keyword_line& line) {
 }
 
 void parse_size(par_state& st, const keyword_line& line) {
+  took_value(st, line, KW_SIZES);
   st.current->size = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
   st.current_lines->size = line.number;
 }
 
 void parse_irq(par_state& st, const keyword_line& line) {
+  took_value(st, line, KW_IRQS);
   st.current->irq = static_cast<std::uint16_t>(read_decimal(line.argv[1]));
   st.current_lines->irq = line.number;
 }
 
 void parse_ioa(par_state& st, const keyword_line& line) {
+  took_value(st, line, KW_IOA);
   st.current->ioa = static_cast<std::uint16_t>(htol(line.argv[1]));
   st.current_lines->ioa = line.number;
 }
 
 void parse_dpa(par_state& st, const keyword_line& line) {
+  took_value(st, line, KW_DPA);
   st.current->dpa = htol(line.argv[1]);
   st.current_lines->dpa = line.number;
 }
