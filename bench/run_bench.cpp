@@ -13,10 +13,17 @@
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "buildc/buildc.h"
-#include "buildc/package.h"
+#include "package/package_files.h"
 
 namespace {
+
+using kdz::beside_program;
+using kdz::package_file;
+using kdz::package_files;
+using kdz::PKG_FILES;
+using kdz::run;
 
 namespace fs = std::filesystem;
 

@@ -1,14 +1,21 @@
-// buildc: the generator run and the writers of the driver package.
+// buildc, a program over the layers base, model, package and check: the generator run and
+// the writers of the driver package.
 //
 // Each writer prints its whole file into an out_file from the catalog and the boards it is
 // given, and from the port state carried over from the old "Init" and "dces" where its
-// file depends on it. The files, their writers and how each is replaced are listed in
-// buildc/package.h.
+// file depends on it. The files and how each is replaced are listed in
+// package/package_files.h; package_writers below gives each row its writer.
 #pragma once
 
-#include "libcfg/libcfg.h"
+#include <iterator>
 
-class out_file;
+#include "base/files.h"
+#include "base/out_file.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/package_files.h"
+
+namespace kdz {
 
 // The type of a board of the set. REQUIRES: the board's type is a type of `cat`.
 inline const btype_rec& type_of(const catalog& cat, const board_rec& b) {
@@ -32,6 +39,23 @@ void keep_listed_dces(const catalog& cat, const params_rec& ps, port_state& port
 // "Node": the package node, then three per port; a DCE line's tty minor lies eight above.
 void write_node(out_file& f, const catalog& cat, const params_rec& ps, const port_state& ports);
 
+// Prints a file's whole text from the catalog, the boards and the old port state.
+using package_writer = void (*)(out_file& f, const catalog& cat, const params_rec& ps,
+                                const port_state& ports);
+// A writer whose file does not depend on the old port state, in the table's shape.
+template <void (*writer)(out_file&, const catalog&, const params_rec&)>
+void without_ports(out_file& f, const catalog& cat, const params_rec& ps, const port_state&) {
+  writer(f, cat, ps);
+}
+// The writer of each row of package_files.
+inline constexpr package_writer package_writers[] = {
+    without_ports<write_space>, without_ports<write_sdevice>, write_init,
+    write_dces,                 write_dtes,                   write_node,
+};
+static_assert(std::size(package_writers) == PKG_FILES && package_writers[PKG_INIT] == write_init &&
+                  package_writers[PKG_DCES] == write_dces,
+              "package_writers follows the rows of package_files, one writer each");
+
 // What the command line asks of a run.
 struct run_options {
   bool force = false;             // -f: write even from a "par" read with warnings
@@ -50,3 +74,5 @@ int run(const program_files& at, const run_options& options);
 // The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version. Returns
 // the exit status of the whole program.
 int buildc_main(const char* prog, int argc, char** argv);
+
+}  // namespace kdz

@@ -1,6 +1,11 @@
 // "Init": the getty entries of every terminal line, switched on where the old "Init" said so.
+#include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/out_file.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/port_lines.h"
+
+namespace kdz {
 
 namespace {
 
@@ -9,9 +14,9 @@ void write_init_line(out_file& f, const port_state& ports, char letter, int boar
                      int index) {
   const char c = port_name[port];
   if (ports.enabled[index]) {
-    f.print(FMT_COMPILE("{0}{1}{2}:23:respawn:/etc/getty tty{0}{1}{2} 9600\n"), letter, board, c);
+    f.print(INIT_LINE_ON, letter, board, c);
   } else {
-    f.print(FMT_COMPILE("{0}{1}{2}:23:off:/etc/getty tty{0}{1}{2} 9600\n"), letter, board, c);
+    f.print(INIT_LINE_OFF, letter, board, c);
   }
 }
 
@@ -21,8 +26,10 @@ void write_init(out_file& f, const catalog& cat, const params_rec& ps, const por
   for (int b = 0; b < ps.nboards; ++b) {
     for (int p = 0; p < ports_of(type_of(cat, ps.boards[b])); ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      write_init_line(f, ports, 'a', b, p, lower);
-      write_init_line(f, ports, 'A', b, p, UPPER_GROUP + lower);
+      write_init_line(f, ports, LOWER_LETTER, b, p, lower);
+      write_init_line(f, ports, UPPER_LETTER, b, p, UPPER_GROUP + lower);
     }
   }
 }
+
+}  // namespace kdz

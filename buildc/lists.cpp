@@ -1,8 +1,15 @@
 // "dtes" and "dces": the lines of DCE-capable boards used as DTE lines and as DCE lines.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
+#include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/out_file.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/port_lines.h"
+
+namespace kdz {
 
 namespace {
 
@@ -19,9 +26,9 @@ void write_list(out_file& f, const catalog& cat, const params_rec& ps, const por
     if (!lists_lines(type_of(cat, ps.boards[b]))) continue;
     for (int p = 0; p < DCE_PORTS; ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      if (ports.is_dce[lower] == want) f.print(FMT_COMPILE("ttya{}{}\n"), b, port_name[p]);
+      if (ports.is_dce[lower] == want) f.print(LISTED_LINE, LOWER_LETTER, b, port_name[p]);
       if (ports.is_dce[UPPER_GROUP + lower] == want) {
-        f.print(FMT_COMPILE("ttyA{}{}\n"), b, port_name[p]);
+        f.print(LISTED_LINE, UPPER_LETTER, b, port_name[p]);
       }
     }
   }
@@ -48,3 +55,5 @@ void keep_listed_dces(const catalog& cat, const params_rec& ps, port_state& port
     }
   }
 }
+
+}  // namespace kdz

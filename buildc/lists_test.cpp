@@ -4,8 +4,13 @@
 
 #include <vector>
 
-#include "buildc/out_file.h"
+#include "base/out_file.h"
+#include "base/files.h"
+#include "buildc/buildc.h"
 #include "buildc/writer_test.h"
+#include "package/port_lines.h"
+
+namespace kdz {
 
 namespace {
 
@@ -51,3 +56,5 @@ TEST(KeepListedDces, AsTheWrittenFileReadsBack) {
 }
 
 }  // namespace
+
+}  // namespace kdz

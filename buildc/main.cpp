@@ -1,7 +1,8 @@
 // buildc: writes the driver package from "cfg" and "par" of the package directory.
+#include "base/program.h"
 #include "buildc/buildc.h"
 
 int main(int argc, char** argv) {
-  const char* prog = start_program(argc, argv);
-  return finish_program(prog, buildc_main(prog, argc, argv), 1);
+  const char* prog = kdz::start_program(argc, argv);
+  return kdz::finish_program(prog, kdz::buildc_main(prog, argc, argv), 1);
 }

@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "buildc/out_file.h"
+#include "base/out_file.h"
+#include "buildc/buildc.h"
 #include "buildc/writer_test.h"
+
+namespace kdz {
 
 namespace {
 
@@ -61,3 +64,5 @@ TEST(Node, Minors) {
 }
 
 }  // namespace
+
+}  // namespace kdz

@@ -7,8 +7,11 @@
 
 #include <fmt/format.h>
 
+#include "base/files.h"
+#include "base/program.h"
 #include "buildc/buildc.h"
-#include "libcfg/command_line.h"
+
+namespace kdz {
 
 namespace {
 
@@ -83,3 +86,5 @@ int buildc_main(const char* prog, int argc, char** argv) {
   }
   return run(cl.at, options);
 }
+
+}  // namespace kdz

@@ -3,12 +3,21 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include <string_view>
+
+#include "base/files.h"
+#include "base/out_file.h"
+#include "base/program.h"
+#include "base/replace_file.h"
 #include "buildc/buildc.h"
-#include "buildc/out_file.h"
-#include "buildc/package.h"
-#include "libcfg/command_line.h"
-#include "libcfg/libcfg.h"
-#include "libcfg/package_lock.h"
+#include "check/check.h"
+#include "model/board_set.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/locks.h"
+#include "package/package_files.h"
+
+namespace kdz {
 
 namespace {
 
@@ -115,7 +124,7 @@ bool write_package(const destination& to, const catalog& cat, const params_rec& 
       return dces_written;
     }
     out_file text;
-    f->write(text, cat, ps, ports);
+    package_writers[f - package_files.data()](text, cat, ps, ports);
     const status put = put_file(to, *f, path.get(), text.text());
     keep_first(r.files, put);
     if (f == &package_files[PKG_DCES]) dces_written = put == status::ok;
@@ -157,3 +166,5 @@ int run(const program_files& at, const run_options& options) {
   if (r.paths == status::ok) tell_findings(at.prog, cat, set, ports, r.warnings);
   return exit_status(r);
 }
+
+}  // namespace kdz

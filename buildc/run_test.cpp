@@ -9,9 +9,11 @@
 #include <fstream>
 #include <string>
 
+#include "base/files.h"
 #include "buildc/buildc.h"
-#include "buildc/package.h"
-#include "libcfg/libcfg.h"
+#include "package/package_files.h"
+
+namespace kdz {
 
 namespace fs = std::filesystem;
 
@@ -71,3 +73,5 @@ TEST(Run, PathFailureEndsTheRun) {
 }
 
 }  // namespace
+
+}  // namespace kdz

@@ -1,7 +1,11 @@
 // The System file: one line per board for the driver-installation kit, with the boards'
 // dual-port windows merged into a short list of memory ranges.
+#include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/out_file.h"
+#include "model/catalog.h"
+#include "model/records.h"
+
+namespace kdz {
 
 namespace {
 
@@ -71,3 +75,5 @@ void write_sdevice(out_file& f, const catalog& cat, const params_rec& ps) {
             t.r[i].start, t.r[i].end);
   }
 }
+
+}  // namespace kdz

@@ -4,8 +4,11 @@
 
 #include <vector>
 
-#include "buildc/out_file.h"
+#include "base/out_file.h"
+#include "buildc/buildc.h"
 #include "buildc/writer_test.h"
+
+namespace kdz {
 
 namespace {
 
@@ -97,3 +100,5 @@ TEST(Sdevice, Columns) {
 }
 
 }  // namespace
+
+}  // namespace kdz

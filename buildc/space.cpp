@@ -1,6 +1,10 @@
 // The space header "kdzspc.h": the board configuration as #define lines for the driver.
+#include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/out_file.h"
+#include "model/catalog.h"
+#include "model/records.h"
+
+namespace kdz {
 
 namespace {
 
@@ -72,3 +76,5 @@ void write_space(out_file& f, const catalog& cat, const params_rec& ps) {
     f.print(FMT_COMPILE("#define BD_{0}A_INDEX -1\n#define BD_{0}B_INDEX -1\n"), p);
   }
 }
+
+}  // namespace kdz

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <vector>
 
-#include "buildc/buildc.h"
+#include "model/catalog.h"
+#include "model/records.h"
+
+namespace kdz {
 
 // The types of test_catalog().
 constexpr std::uint16_t M16 = 0, M8 = 1;
@@ -30,3 +33,5 @@ inline params_rec test_boards(int mode, const std::vector<board_rec>& boards) {
   for (const board_rec& b : boards) ps.boards[ps.nboards++] = b;
   return ps;
 }
+
+}  // namespace kdz

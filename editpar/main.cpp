@@ -5,10 +5,23 @@
 #include <cstring>
 #include <string>
 
-#include "buildc/package.h"
-#include "libcfg/command_line.h"
-#include "libcfg/edit_files.h"
-#include "libcfg/editor.h"
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "base/files.h"
+#include "base/program.h"
+#include "check/check.h"
+#include "check/map.h"
+#include "edit/editor.h"
+#include "edit/script.h"
+#include "edit/session.h"
+#include "model/board_set.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/locks.h"
+
+namespace kdz {
 
 namespace {
 
@@ -140,18 +153,14 @@ bool lock_files(const program_files& at, par_lock& lock, bool strict) {
 // The paths the check names, and the old DCE list it reads. False when a path cannot be
 // formed (reported).
 bool old_state(const program_files& at, check_paths& paths, port_state& ports) {
-  if (!form_check_paths(at, package_files[PKG_DCES].name, paths)) return false;
+  if (!form_check_paths(at, paths)) return false;
   ports = old_dces(at.prog, paths);
   return true;
 }
 
 // Saves the set as quitting the menus does, then warns of what the check finds in it.
 run_end save(const program_files& at, loaded& run) {
-  const package_file& init = package_files[PKG_INIT];
-  const package_file& dces = package_files[PKG_DCES];
-  const port_files follow = {{{init.name, init.func, init.flags, move_init_lines},
-                              {dces.name, dces.func, dces.flags, move_dces_lines}}};
-  if (save_session(at, run.cat, run.set, run.read, follow) != save_end::saved) {
+  if (save_session(at, run.cat, run.set, run.read) != save_end::saved) {
     return run_end::refused;
   }
   check_paths paths;
@@ -319,9 +328,8 @@ run_end run_command(command cmd, const command_words& cl) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The whole program, from its command line to its exit status.
+int editpar_main(int argc, char** argv) {
   const char* prog = start_program(argc, argv);
   command_words cl;
   if (!read_command_words(prog, argc, argv, usage, cl)) {
@@ -330,4 +338,12 @@ int main(int argc, char** argv) {
   const command cmd = command_of(cl.words.empty() ? "" : cl.words[0]);
   const run_end end = run_command(cmd, cl);
   return finish_program(prog, exit_status(cmd, end), exit_status(cmd, run_end::output_lost));
+}
+
+}  // namespace
+
+}  // namespace kdz
+
+int main(int argc, char** argv) {
+  return kdz::editpar_main(argc, argv);
 }

@@ -1,7 +1,0 @@
-// The allocator behind make_path, alone in its file: a test that links in its own
-// path_alloc keeps this one out of the program and can make a path fail to form.
-#include "libcfg/libcfg.h"
-
-void* path_alloc(std::size_t size) {
-  return std::malloc(size);
-}

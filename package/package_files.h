@@ -1,0 +1,56 @@
+// package, the layer above model: the package directory and its files (port_lines.h says it
+// whole).
+//
+// package_files.h: the six files of the driver package: their names and how each is kept.
+// The generator writes them all in this order, each with its writer (buildc/buildc.h); the
+// editor rewrites "Init" and "dces" through the same rows when boards are deleted.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "base/files.h"
+#include "base/replace_file.h"
+#include "model/board_set.h"
+#include "model/records.h"
+#include "package/port_lines.h"
+
+namespace kdz {
+
+// Reads the old version of a file into the port state, before any file is written:
+// status::failed (reported) for one that exists but cannot be read, which stops the run.
+using package_loader = status (*)(const char* prog, const char* path, port_state& ports);
+// The text of a file with the lines of each board where that board went since "par" was
+// read.
+using package_mover = std::string (*)(std::string_view text, const board_moves& moves);
+
+struct package_file {
+  const char* name;     // in the package directory; null in the row that ends the table
+  const char* func;     // the writer's name in the messages about the file
+  package_loader load;  // null for a file whose old version is not read
+  package_mover move;   // null for a file that does not follow the boards of "par"
+  unsigned flags;       // how replace_file keeps it: KEEP_OLD, SYNC
+};
+
+// The rows of package_files, in the order the run reads and writes them: the old "Init"
+// and "dces" are both read before the first file is written, then the six are written.
+enum package_row { PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_DCES, PKG_DTES, PKG_NODE, PKG_FILES };
+
+// "Init" and "dces" hold what the user switched on and moved to the DCE lines: each keeps
+// its previous version as ".old" when it changes, reaches the disk before it takes its
+// place, and follows the boards when boards before theirs are deleted.
+inline constexpr std::array<package_file, PKG_FILES + 1> package_files = {{
+    {"kdzspc.h", "build_space", nullptr, nullptr, 0},
+    {"System", "build_sdevice", nullptr, nullptr, 0},
+    {"Init", "build_init", load_init, move_init_lines, KEEP_OLD | SYNC},
+    {"dces", "build_dces", load_dces, move_dces_lines, KEEP_OLD | SYNC},
+    {"dtes", "build_dtes", nullptr, nullptr, 0},
+    {"Node", "build_node", nullptr, nullptr, 0},
+    {nullptr, nullptr, nullptr, nullptr, 0},
+}};
+static_assert(package_files[PKG_INIT].load == load_init && package_files[PKG_DCES].load == load_dces &&
+                  package_files[PKG_FILES].name == nullptr,
+              "package_row names the rows of package_files");
+
+}  // namespace kdz

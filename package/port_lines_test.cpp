@@ -1,0 +1,187 @@
+// Old "Init" and "dces": what the loaders make of each kind of file in the place of one,
+// which lines set flags, and the lines renumbered to follow their boards. What load_beside
+// makes of them is shown by the golden cases, and the golden delete cases read the
+// renumbered files back through buildc.
+#include "package/port_lines.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/files.h"
+#include "model/board_set.h"
+#include "model/records.h"
+
+namespace kdz {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A directory holding a regular file, a directory and a FIFO, removed at the end.
+struct scratch {
+  std::string dir = (fs::temp_directory_path() / ("files_" + std::to_string(getpid()))).string();
+  scratch() {
+    fs::remove_all(dir);
+    fs::create_directories(dir + "/dir");
+    std::ofstream(dir + "/file") << "a00:23:respawn:x\nttya03\n";
+    EXPECT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+  }
+  ~scratch() { fs::remove_all(dir); }
+};
+
+// The flags a port state holds: "e" and the enabled slots, "d" and each slot with a DCE
+// flag or a line.
+std::string flags_of(const port_state& p) {
+  std::string flags = "e";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.enabled[i]) flags += " " + std::to_string(i);
+  flags += " d";
+  for (int i = 0; i < PORT_SLOTS; ++i)
+    if (p.is_dce[i] || p.dce_lines[i])
+      flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
+  return flags;
+}
+
+// An old "dces" sets flags only when it is a regular file read whole, and the flags and
+// lines of an earlier reading never survive; the Init flags stay. What load_init and
+// load_dces report of the same files is shown by the golden cases.
+TEST(PortState, OnlyARegularOldFileSetsFlags) {
+  const scratch s;
+  const struct {
+    std::string path;
+    old_read quiet;
+    const char* seen;
+  } cases[] = {
+      {s.dir + "/file", old_read::read, "e 7 d 3@2"},
+      {s.dir + "/none", old_read::missing, "e 7 d"},
+      {s.dir + "/fifo", old_read::not_regular, "e 7 d"},
+      {s.dir + "/dir", old_read::not_regular, "e 7 d"},
+      // A regular file whose first read fails.
+      {"/proc/self/mem", old_read::read_failed, "e 7 d"},
+  };
+  for (const auto& c : cases) {
+    port_state p{};
+    p.enabled[7] = 1;
+    p.is_dce.fill(1);
+    p.dce_lines.fill(9);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read_old_dces(c.path.c_str(), p), c.quiet) << c.path;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.path;
+    EXPECT_EQ(flags_of(p), c.seen) << c.path;
+  }
+}
+
+// Which lines of an old "Init" and "dces" set a flag, read as fgets would read them: a
+// line's text must reach the positions compared, without a newline or NUL byte there.
+TEST(PortState, LinesThatSetFlags) {
+  using s = std::string;
+  const s filler = s(4095 - 13, '#') + "\n";  // a block's first 4083 bytes
+  const struct {
+    bool init;  // read as "Init", else as "dces"
+    std::string text;
+    const char* seen;
+  } cases[] = {
+      {true, "a00:23:respawn:/etc/getty ttya00 9600\n", "e 0 d"},
+      {true, "a00:23:respawn", "e 0 d"},
+      {true, "a00:23:respaw\na01:23:RESPAWN\n", "e d"},
+      {true, s("a0\0:23:respawn\n", 15) + s("a01:2\0:respawn\n", 15), "e d"},
+      // A line that ends where the block read ends: nothing past it is compared.
+      {true, filler + "a00:23:respa\n", "e d"},
+      {false, "ttya03\nttyA12\nttya03\n", "e d 3@1 146@2"},
+      {false,
+       "tty\nttya0\nttya0\n\n" + s("ttya\0"
+                                   "3\n",
+                                   7),
+       "e d"},
+      {false, "# DCE lines\nttya0f", "e d 15@2"},
+      // A line that runs from one block into the next.
+      {false, s(4092, '#') + "\nttyA05\n", "e d 133@2"},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    const file_ptr f(fmemopen(text.data(), text.size(), "r"));
+    port_state p{};
+    EXPECT_TRUE(c.init ? read_init_flags(f.get(), p) : read_dce_flags(f.get(), p));
+    EXPECT_EQ(flags_of(p), c.seen) << text.substr(text.size() > 40 ? text.size() - 40 : 0);
+  }
+}
+
+board_moves moves_after(int nread, const std::vector<int>& deletions) {
+  board_moves moves = moves_as_read(nread);
+  for (const int number : deletions) record_delete(moves, number);
+  return moves;
+}
+
+// Lines as buildc writes them.
+std::string init_line(char group, int board, char port, bool on) {
+  return fmt::format("{0}{1}{2}:23:{3}:/etc/getty tty{0}{1}{2} 9600\n", group, board, port,
+                     on ? "respawn" : "off");
+}
+
+TEST(MoveLines, InitAndDcesFollowTheirBoards) {
+  const std::string long_comment = "#" + std::string(254, 'x');  // a line of 255 bytes
+  const struct {
+    bool dces;
+    int nread;
+    std::vector<int> deletions;
+    std::string in, out;
+  } cases[] = {
+      // The first of three boards goes: its lines go, the later boards' digits move down.
+      {false, 3, {1}, init_line('a', 0, '0', true) + init_line('A', 0, '0', false), ""},
+      // The middle one: the first stays as it is.
+      {false,
+       3,
+       {2},
+       init_line('a', 0, '3', true) + init_line('A', 1, '3', true) + init_line('A', 2, '8', false),
+       init_line('a', 0, '3', true) + init_line('A', 1, '8', false)},
+      // Two deletions composed: boards 3 and 4 of four become 1 and 2.
+      {false,
+       4,
+       {1, 1},
+       init_line('a', 1, '1', true) + init_line('a', 3, 'c', true),
+       init_line('a', 1, 'c', true)},
+      // Lines of no board as read stay whole, and so do lines buildc does not write.
+      {false,
+       2,
+       {1},
+       init_line('a', 2, '0', true) + init_line('a', 8, '0', true),
+       init_line('a', 2, '0', true) + init_line('a', 8, '0', true)},
+      {false,
+       3,
+       {1},
+       "# a10 ttya10\n\nb10:23:respawn:/etc/getty ttyb10\na1:23:respawn\na1g:x\nA1\n a10\n",
+       "# a10 ttya10\n\nb10:23:respawn:/etc/getty ttyb10\na1:23:respawn\na1g:x\nA1\n a10\n"},
+      // Only the line's own board is renamed in a device name; odd fields stay.
+      {false,
+       3,
+       {1},
+       "a10 23 respawn ttya20 ttyA10 tty\na20",
+       "a00 23 respawn ttya20 ttyA00 tty\na10"},
+      // Lines of 255 bytes and more are taken in pieces, as buildc reads them.
+      {false, 2, {1}, long_comment + "a10:23:respawn\n", long_comment + "a00:23:respawn\n"},
+      {false, 2, {1}, "a00" + std::string(252, 'x') + "a10:23:respawn\n", "a00:23:respawn\n"},
+      {true, 3, {1}, "ttya00\nttyA00\nttya10\nttyA17\nttya2f\n", "ttya00\nttyA07\nttya1f\n"},
+      {true, 3, {1}, "ttya10 ttya10 ttya20\nttya2", "ttya00 ttya00 ttya20\nttya2"},
+      {true,
+       3,
+       {1},
+       "ttpa10\n ttya10\nttyb10\nttya1\nttya1F\ntty\n\nttya81\n",
+       "ttpa10\n ttya10\nttyb10\nttya1\nttya1F\ntty\n\nttya81\n"},
+      {true, 3, {1}, std::string("ttya1\0\nttya10\n", 14), std::string("ttya1\0\nttya00\n", 14)},
+  };
+  for (const auto& c : cases) {
+    const board_moves moves = moves_after(c.nread, c.deletions);
+    EXPECT_EQ(c.dces ? move_dces_lines(c.in, moves) : move_init_lines(c.in, moves), c.out) << c.in;
+  }
+}
+
+}  // namespace
+
+}  // namespace kdz
