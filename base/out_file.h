@@ -1,11 +1,10 @@
 // base, the bottom layer: what a program that reads and writes text files needs, knowing
 // nothing of boards (lines.h says it whole).
 //
-// out_file.h: the text of one generated file, formatted line by line in memory and written to its file
-// whole. Every format is a compiled {fmt} format (FMT_COMPILE), taken apart when the
-// program is built: an argument of the wrong kind for its field, or a field without its
-// argument, does not compile, and a line costs the copies of its literal text and the
-// digits of its numbers.
+// out_file.h: the text of one generated file, formatted line by line in memory and written to its
+// file whole. Every format is a compiled {fmt} format (FMT_COMPILE), taken apart when the program
+// is built: an argument of the wrong kind for its field, or a field without its argument, does not
+// compile, and a line costs the copies of its literal text and the digits of its numbers.
 #pragma once
 
 #include <fmt/compile.h>

@@ -17,12 +17,9 @@ sigset_t before_holding;
 
 void hold_signals() {
   if (held_depth++ != 0) return;
-  static const sigset_t held = [] {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
-    return set;
-  }();
+  sigset_t held;
+  sigemptyset(&held);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, sig);
   sigprocmask(SIG_BLOCK, &held, &before_holding);
 }
 

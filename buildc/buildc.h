@@ -49,8 +49,12 @@ void without_ports(out_file& f, const catalog& cat, const params_rec& ps, const 
 }
 // The writer of each row of package_files.
 inline constexpr package_writer package_writers[] = {
-    without_ports<write_space>, without_ports<write_sdevice>, write_init,
-    write_dces,                 write_dtes,                   write_node,
+    without_ports<write_space>,
+    without_ports<write_sdevice>,
+    write_init,
+    write_dces,
+    write_dtes,
+    write_node,
 };
 static_assert(std::size(package_writers) == PKG_FILES && package_writers[PKG_INIT] == write_init &&
                   package_writers[PKG_DCES] == write_dces,

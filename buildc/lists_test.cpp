@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "base/out_file.h"
 #include "base/files.h"
+#include "base/out_file.h"
 #include "buildc/buildc.h"
 #include "buildc/writer_test.h"
 #include "package/port_lines.h"

@@ -37,7 +37,8 @@ void write_ttp_pass(out_file& f, const catalog& cat, const params_rec& ps) {
   const std::string head = fmt::format(NODE_TTP_HEAD, out_field::of(cat.config.pkg));
   for (int b = 0; b < ps.nboards; ++b) {
     for (int p = 0; p < ports_of(type_of(cat, ps.boards[b])); ++p) {
-      f.print(NODE_LINE, std::string_view(head), b, port_name[p], TTP_BASE + SLOTS_PER_BOARD * b + p);
+      f.print(NODE_LINE, std::string_view(head), b, port_name[p],
+              TTP_BASE + SLOTS_PER_BOARD * b + p);
     }
   }
 }

@@ -1,8 +1,8 @@
 // check, the layer above package: the check `editpar -c` and its map `editpar -m` (check.h
 // says it whole).
 //
-// check_rules.h: what the rules of the check share: where they put what they find. The check `editpar -c`
-// keeps every finding with its words; buildc, after writing, only counts them, and a
+// check_rules.h: what the rules of the check share: where they put what they find. The check
+// `editpar -c` keeps every finding with its words; buildc, after writing, only counts them, and a
 // finding's words are formatted only where they are kept.
 #pragma once
 

@@ -116,7 +116,9 @@ save_end save_session(const program_files& at, const catalog& cat, board_set& se
   // placed, each of them placed is one less file out of step with it.
   if (place_file(group[0]) != status::ok) return save_end::failed;
   bool placed = true;
-  for (std::size_t k = 1; k < group.size(); ++k) placed = place_file(group[k]) == status::ok && placed;
+  for (std::size_t k = 1; k < group.size(); ++k) {
+    placed = place_file(group[k]) == status::ok && placed;
+  }
   return placed ? save_end::saved : save_end::failed;
 }
 

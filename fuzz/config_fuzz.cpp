@@ -1,13 +1,21 @@
 // A whole catalog "cfg": loaded, checked against the capacities, its warnings and listing
 // printed, and checked by the catalog's rules.
-#include "fuzz/fuzz_files.h"
+#include <cstddef>
+#include <cstdint>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+#include "check/check.h"
+#include "fuzz/fuzz_files.h"
+#include "model/catalog.h"
+#include "model/records.h"
+
+namespace kdz {
+
+int initialize(int*, char***) {
   silence_stdout();
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int test_one_input(const std::uint8_t* data, std::size_t size) {
   catalog cat{};
   warning_list warnings;
   if (!read_config(memory_stream(data, size).get(), cat, warnings)) __builtin_trap();
@@ -24,4 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (f.file != IN_CFG || f.line < 0 || f.board != -1) __builtin_trap();
   }
   return 0;
+}
+
+}  // namespace kdz
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  return kdz::initialize(argc, argv);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return kdz::test_one_input(data, size);
 }

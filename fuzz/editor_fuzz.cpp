@@ -4,8 +4,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "edit/editor.h"
 #include "fuzz/fuzz_files.h"
-#include "libcfg/editor.h"
+#include "model/board_set.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "model/rules.h"
+
+namespace kdz {
 
 namespace {
 
@@ -40,13 +46,13 @@ board_set start_set(std::uint8_t pick) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+int initialize(int*, char***) {
   silence_stdout();
   fuzz_catalog();
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int test_one_input(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const catalog& cat = fuzz_catalog();
   board_set set = start_set(data[0]);
@@ -69,4 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (quit && irq_rule_broken(cat, &p) != IRQ_OK) __builtin_trap();
   return 0;
+}
+
+}  // namespace kdz
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  return kdz::initialize(argc, argv);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return kdz::test_one_input(data, size);
 }

@@ -8,7 +8,11 @@
 #include <filesystem>
 #include <string>
 
-#include "libcfg/libcfg.h"
+#include "base/files.h"
+#include "model/catalog.h"
+#include "model/records.h"
+
+namespace kdz {
 
 // A private directory for this fuzzing process; the program path "prog" lies in it, so
 // make_path finds every file there.
@@ -88,3 +92,5 @@ inline bool catalog_within_capacity(const catalog& cat) {
   // Both tables by type keep their end row after the last type.
   return type_tags(cat)[config.ntypes].name == null && cat.class_rows[config.ntypes] == ROW_END;
 }
+
+}  // namespace kdz

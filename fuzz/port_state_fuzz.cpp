@@ -3,8 +3,12 @@
 #include <string_view>
 
 #include "fuzz/fuzz_files.h"
+#include "model/records.h"
+#include "package/port_lines.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace kdz {
+
+int test_one_input(const std::uint8_t* data, std::size_t size) {
   const std::string_view in(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = in.find("%%\n");
   const std::string_view init = in.substr(0, cut);
@@ -18,4 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if ((ports.is_dce[i] != 0) != (ports.dce_lines[i] > 0)) __builtin_trap();
   }
   return 0;
+}
+
+}  // namespace kdz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return kdz::test_one_input(data, size);
 }

@@ -7,9 +7,15 @@
 #include <string>
 #include <string_view>
 
+#include "base/files.h"
 #include "buildc/buildc.h"
-#include "buildc/package.h"
 #include "fuzz/fuzz_files.h"
+#include "model/board_set.h"
+#include "model/catalog.h"
+#include "model/records.h"
+#include "package/package_files.h"
+
+namespace kdz {
 
 namespace {
 
@@ -59,12 +65,12 @@ void check_outputs() {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+int initialize(int*, char***) {
   silence_stdout();
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int test_one_input(const std::uint8_t* data, std::size_t size) {
   const std::string_view in(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = in.find("%%\n");
   const std::string_view cfg = in.substr(0, cut);
@@ -78,4 +84,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (run(beside_program(fuzz_prog().c_str()), force) != 0) __builtin_trap();
   check_outputs();
   return 0;
+}
+
+}  // namespace kdz
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  return kdz::initialize(argc, argv);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return kdz::test_one_input(data, size);
 }

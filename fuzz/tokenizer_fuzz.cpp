@@ -1,10 +1,15 @@
 // One line of a file through the tokenizer, as a 256-byte read leaves it in a reader's
 // line buffer.
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
-#include "libcfg/libcfg.h"
+#include "base/lines.h"
+#include "model/records.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+namespace kdz {
+
+int test_one_input(const std::uint8_t* data, std::size_t size) {
   char line[BUF_SIZE];
   const std::size_t n = size < BUF_SIZE - 1 ? size : BUF_SIZE - 1;
   std::memcpy(line, data, n);
@@ -21,4 +26,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   search(config_tags.data(), count > 0 ? argv[0] : "");
   return 0;
+}
+
+}  // namespace kdz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return kdz::test_one_input(data, size);
 }

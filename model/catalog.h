@@ -45,7 +45,6 @@ struct catalog {
   cfg_where lines;  // where the reader found what it read
 };
 
-
 // Board catalog "cfg".
 
 // Reads a catalog from `in` into `cat`, which starts empty; the warnings about lines it

@@ -2,8 +2,8 @@
 // parameters "par", their readers and writers, and the rules a board set keeps (records.h
 // says it whole).
 //
-// keyword_file.h: the reader that "cfg" and "par" share: lines of a keyword and its words, each line
-// handed to the parse function of its keyword's rule, in the order of the file.
+// keyword_file.h: the reader that "cfg" and "par" share: lines of a keyword and its words, each
+// line handed to the parse function of its keyword's rule, in the order of the file.
 #pragma once
 
 #include <array>

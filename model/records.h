@@ -24,7 +24,6 @@ constexpr int MAX_BOARDS = 8;             // boards of `params`
 constexpr int EDIT_MAX_BOARDS = 4;        // boards the editor adds
 constexpr int MAX_TEXT = 255;             // the longest text of a record: the copy notice
 
-
 // Attribute bits of `btype_rec::attr`.
 constexpr std::uint16_t ATTR_EXTMEM = 1;  // dual-port memory may lie at or above 1 Mbyte
 constexpr std::uint16_t ATTR_DCE = 2;     // ports may be DCE lines

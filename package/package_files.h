@@ -49,7 +49,8 @@ inline constexpr std::array<package_file, PKG_FILES + 1> package_files = {{
     {"Node", "build_node", nullptr, nullptr, 0},
     {nullptr, nullptr, nullptr, nullptr, 0},
 }};
-static_assert(package_files[PKG_INIT].load == load_init && package_files[PKG_DCES].load == load_dces &&
+static_assert(package_files[PKG_INIT].load == load_init &&
+                  package_files[PKG_DCES].load == load_dces &&
                   package_files[PKG_FILES].name == nullptr,
               "package_row names the rows of package_files");
 

@@ -217,8 +217,8 @@ std::string move_lines(std::string_view text, const board_moves& moves,
 }  // namespace
 
 int port_index(unsigned char group, unsigned char board, unsigned char port) {
-  const int index =
-      (group == UPPER_LETTER ? UPPER_GROUP : 0) + SLOTS_PER_BOARD * (board - '0') + port_value(port);
+  const int index = (group == UPPER_LETTER ? UPPER_GROUP : 0) + SLOTS_PER_BOARD * (board - '0') +
+                    port_value(port);
   return (index >= 0 && index < PORT_SLOTS) ? index : -1;
 }
 

@@ -21,7 +21,9 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 echo "== fuzzing, ${FUZZ_SECONDS:-20}s per target (at ${SECONDS}s)"
 FUZZ_BUILD_DIR=build-san bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
-sources=$(git ls-files 'libcfg/*.cpp' 'buildc/*.cpp' 'editpar/*.cpp' | grep -v '_test\.cpp$')
+# The product: every source of the layer folders and the programs, tests aside.
+sources=$(git ls-files 'base/*.cpp' 'model/*.cpp' 'package/*.cpp' 'check/*.cpp' 'edit/*.cpp' \
+  'buildc/*.cpp' 'editpar/*.cpp' | grep -v '_test\.cpp$')
 
 echo "== clang-tidy (at ${SECONDS}s)"
 # One file after another takes minutes (every file parses the {fmt} headers): one per core.

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
+# Includes go down the layers only (a second or less).
+bash scripts/layers.sh >/dev/null
 # Unoptimized: it compiles in a third of the time, and every test checks behaviour, not
 # speed (bench/ measures an optimized build of its own; the sanitizer build of
 # scripts/harden.sh runs the tests optimized).
