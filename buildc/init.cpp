@@ -14,9 +14,9 @@ void write_init_line(out_file& f, const port_state& ports, char letter, int boar
                      int index) {
   const char c = port_name[port];
   if (ports.enabled[index]) {
-    f.print(INIT_LINE_ON, letter, board, c);
+    f.print(INIT_LINE_ON, letter, board_digit(board), c);
   } else {
-    f.print(INIT_LINE_OFF, letter, board, c);
+    f.print(INIT_LINE_OFF, letter, board_digit(board), c);
   }
 }
 

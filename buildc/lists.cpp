@@ -26,9 +26,10 @@ void write_list(out_file& f, const catalog& cat, const params_rec& ps, const por
     if (!lists_lines(type_of(cat, ps.boards[b]))) continue;
     for (int p = 0; p < DCE_PORTS; ++p) {
       const int lower = SLOTS_PER_BOARD * b + p;
-      if (ports.is_dce[lower] == want) f.print(LISTED_LINE, LOWER_LETTER, b, port_name[p]);
+      if (ports.is_dce[lower] == want)
+        f.print(LISTED_LINE, LOWER_LETTER, board_digit(b), port_name[p]);
       if (ports.is_dce[UPPER_GROUP + lower] == want) {
-        f.print(LISTED_LINE, UPPER_LETTER, b, port_name[p]);
+        f.print(LISTED_LINE, UPPER_LETTER, board_digit(b), port_name[p]);
       }
     }
   }

@@ -27,7 +27,7 @@ void write_tty_pass(out_file& f, const catalog& cat, const params_rec& ps, const
     for (int p = 0; p < ports_of(type_of(cat, ps.boards[b])); ++p) {
       const int index = group_base + SLOTS_PER_BOARD * b + p;
       const int minor = index + ((p < DCE_PORTS && ports.is_dce[index]) ? DCE_OFFSET : 0);
-      f.print(NODE_LINE, std::string_view(head), b, port_name[p], minor);
+      f.print(NODE_LINE, std::string_view(head), board_digit(b), port_name[p], minor);
     }
   }
 }
@@ -37,7 +37,7 @@ void write_ttp_pass(out_file& f, const catalog& cat, const params_rec& ps) {
   const std::string head = fmt::format(NODE_TTP_HEAD, out_field::of(cat.config.pkg));
   for (int b = 0; b < ps.nboards; ++b) {
     for (int p = 0; p < ports_of(type_of(cat, ps.boards[b])); ++p) {
-      f.print(NODE_LINE, std::string_view(head), b, port_name[p],
+      f.print(NODE_LINE, std::string_view(head), board_digit(b), port_name[p],
               TTP_BASE + SLOTS_PER_BOARD * b + p);
     }
   }

@@ -222,9 +222,10 @@ void check_minors(finding_sink& out, const port_state& ports, int n, const btype
       const int index = group + SLOTS_PER_BOARD * n + p;
       if (!ports.is_dce[index]) continue;
       add_finding(out, IN_DCES, ports.dce_lines[index], n, ON_NOTHING, [&] {
-        return fmt::format("{}, a DCE line, takes minor {}, the minor of {}",
-                           fmt::format(DEVICE_NAME, letter, n, port_name[p]), index + DCE_PORTS,
-                           fmt::format(DEVICE_NAME, letter, n, port_name[p + DCE_PORTS]));
+        return fmt::format(
+            "{}, a DCE line, takes minor {}, the minor of {}",
+            fmt::format(DEVICE_NAME, letter, board_digit(n), port_name[p]), index + DCE_PORTS,
+            fmt::format(DEVICE_NAME, letter, board_digit(n), port_name[p + DCE_PORTS]));
       });
     }
   }

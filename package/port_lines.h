@@ -27,12 +27,17 @@ constexpr char LOWER_LETTER = 'a', UPPER_LETTER = 'A';
 constexpr char group_letter(int group) {
   return group == 0 ? LOWER_LETTER : UPPER_LETTER;
 }
+// The digit of board b, from 0: one character, as every board of "par" has one.
+constexpr char board_digit(int board) {
+  return static_cast<char>('0' + board);
+}
+static_assert(MAX_BOARDS <= 10, "a board's number is one digit");
 // The character of port p is port_name[p].
 inline constexpr char port_name[] = "0123456789abcdef";
 
 // The formats of the generated lines, compiled when the program is built. Each takes the
-// group letter, the board number and the port character, in that order, unless it says
-// otherwise.
+// three characters of an identifier (group letter, board digit, port character), unless it
+// says otherwise: a character is stored, where a number would be converted.
 // A line of "Init", switched on and off: the identifier, the line's action, its getty.
 inline constexpr auto INIT_LINE_ON =
     FMT_COMPILE("{0}{1}{2}:23:respawn:/etc/getty tty{0}{1}{2} 9600\n");
@@ -45,7 +50,7 @@ inline constexpr auto DEVICE_NAME = FMT_COMPILE("tty{}{}{}");
 // A line of "Node" begins alike for every port of a group: the package name, a tab and the
 // device name up to the group letter (taking the package name and the group letter), or for
 // the ttp nodes of the lower group, up to "ttpa" (taking the package name). Formatted once
-// per group, that head then takes its board number, port character, node type and minor.
+// per group, that head then takes its board digit, port character, and the node's minor.
 inline constexpr auto NODE_TTY_HEAD = FMT_COMPILE("{}\ttty{}");
 inline constexpr auto NODE_TTP_HEAD = FMT_COMPILE("{}\tttpa");
 inline constexpr auto NODE_LINE = FMT_COMPILE("{}{}{}\tc\t{}\n");
