@@ -35,7 +35,15 @@ struct package_file {
 
 // The rows of package_files, in the order the run reads and writes them: the old "Init"
 // and "dces" are both read before the first file is written, then the six are written.
-enum package_row { PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_DCES, PKG_DTES, PKG_NODE, PKG_FILES };
+enum package_row {
+  PKG_SPACE,
+  PKG_SYSTEM,
+  PKG_INIT,
+  PKG_DCES,
+  PKG_DTES,
+  PKG_NODE,
+  PKG_FILES,  // one past the last row: the row that ends the table
+};
 
 // "Init" and "dces" hold what the user switched on and moved to the DCE lines: each keeps
 // its previous version as ".old" when it changes, reaches the disk before it takes its
