@@ -72,9 +72,9 @@ bool stage_port_file(const program_files& at, const package_file& f, const board
 bool stage_group(const program_files& at, const catalog& cat, board_set& set, save_group& group) {
   if (save_params(at, cat, set, group[0]) != status::ok) return false;
   if (!boards_deleted(set.moves)) return true;
-  for (std::size_t row = 0; row < PKG_FILES; ++row) {
-    const package_file& f = package_files[row];
-    if (f.move != nullptr && !stage_port_file(at, f, set.moves, group[1 + row])) return false;
+  for (std::size_t k = 1; k < group.size(); ++k) {
+    const package_file& f = package_files[k - 1];
+    if (f.move != nullptr && !stage_port_file(at, f, set.moves, group[k])) return false;
   }
   return true;
 }
