@@ -32,7 +32,10 @@ _kdz_scan() {
       want=''
     elif [[ -n $mode ]]; then
       # A change of a script starts at a word "-X"; what follows belongs to it.
-      [[ $mode == [adeM] && $word == -?* ]] && mode=${word:1:1} && [[ $mode == [adeM] ]] && want=$mode
+      if [[ $mode == [adeM] && $word == -?* ]]; then
+        mode=${word:1:1}
+        [[ $mode != [adeM] ]] || want=$mode
+      fi
     elif [[ $word != -[!-]* ]]; then
       mode=-
     else

@@ -6,7 +6,8 @@ set -euo pipefail
 build=$1 version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/log" 2>&1 || { cat "$work/log"; exit 1; }
+cpack -G DEB -B "$work" --config "$build/CPackConfig.cmake" >"$work/log" 2>&1 ||
+  { cat "$work/log"; exit 1; }
 deb=$work/kdzconf_${version}_$(dpkg --print-architecture).deb
 
 fields=$(dpkg-deb -f "$deb" Package Version Maintainer Depends)
@@ -20,7 +21,8 @@ sort "$build/install_manifest.txt" | diff - "$work/packaged"
 dpkg-deb -x "$deb" "$work/root"
 share=$work/root/usr/share
 for page in "$share"/man/man?/*.gz; do
-  zcat "$page" | head -n1 | grep -q "kdzconf $version" || { echo "$page: no dated header"; exit 1; }
+  [[ $(zcat "$page" | sed -n 1p) == *"kdzconf $version"* ]] ||
+    { echo "$page: no dated header"; exit 1; }
 done
 mkdir "$work/pkg"
 cp "$share/kdzconf/cfg" "$work/pkg/"
