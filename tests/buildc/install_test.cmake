@@ -2,10 +2,10 @@
 # sample catalog and parameters in share/kdzconf/, the compressed pages in man1 and man5,
 # the completions and the docs, nothing else and never a "par". Then sets up a package
 # directory as README shows, runs the installed programs by their bare names from PATH
-# there, and installs again over a tree where the user has a "par" of his own in bin/,
-# which must stay as it is. With SOURCE_DIR, BUILD_DIR is first configured afresh and
-# built as README's Install section says: without the tests, so with neither GoogleTest
-# nor Google Benchmark.
+# there, installs again over a tree where the user has a "par" of his own in bin/, which
+# must stay as it is, and uninstalls by the manifest, as README says. With SOURCE_DIR,
+# BUILD_DIR is first configured afresh and built as README's Install section says:
+# without the tests, so with neither GoogleTest nor Google Benchmark.
 function(run)
   execute_process(COMMAND ${ARGV} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
   if(NOT status EQUAL 0)
