@@ -1,14 +1,42 @@
 #!/usr/bin/env bash
 # Builds the generator, runs it twice on the sample catalog and parameters in a scratch
-# directory (demo/), and shows that switched-on lines and DCE lines carry over.
+# directory (demo/), and shows that switched-on lines and DCE lines carry over. First it
+# installs what the machine lacks (scripts/deps.sh), then builds into build-demo/,
+# optimized and without the tests, apart from the test command's build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build >/dev/null
-cmake --build build --target buildc -j"$(nproc)" >/dev/null
+
+# Passes a step's output through, and says the step is still at work when it has printed
+# nothing for 5 seconds (a compiler on one file, apt-get fetching).
+ticker() {
+  local part='' line
+  while :; do
+    if IFS= read -r -t 5 line; then
+      printf '%s%s\n' "$part" "$line"
+      part=''
+    elif (($? > 128)); then
+      part+=$line
+      printf '   ... still at work (%ds)\n' "$SECONDS"
+    else
+      [[ -z $part$line ]] || printf '%s%s\n' "$part" "$line"
+      return
+    fi
+  done
+}
+step() {
+  echo "== $1 (at ${SECONDS}s)"
+  shift
+  "$@" 2>&1 | ticker
+}
+
+step "what the build needs (scripts/deps.sh)" bash scripts/deps.sh
+step "configuring build-demo/" \
+  cmake -S . -B build-demo -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+step "building buildc" cmake --build build-demo --target buildc -j"$(nproc)"
 
 rm -rf demo
 mkdir -p demo/first
-cp build/bin/buildc sample/cfg sample/par demo/
+cp build-demo/bin/buildc sample/cfg sample/par demo/
 cd demo
 
 echo "== first run: ./buildc (reads cfg and par beside itself)"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The checks that keep bad input from crashing, overrunning, leaking or hanging: the
-# whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz
+# whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer (with the slow
+# test that scripts/test.sh leaves out: an install built without the tests), every fuzz
 # target for a bounded time, clang-tidy, clang-format, cppcheck, and valgrind on a
 # generator run and an editor dialogue. Any report fails the script. FUZZ_SECONDS sets
 # the time per fuzz target.
