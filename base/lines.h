@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace kdz {
@@ -63,5 +64,8 @@ std::int32_t read_decimal(const char* text);
 // Whether a word ends in a carriage return, as the last word of each line of a file saved
 // with DOS line ends does.
 bool ends_in_cr(const char* word);
+// `text` as a terminal can show it, for a message that quotes a file or an answer: a byte
+// below 0x20 but a tab, or 0x7f, as "\r" (a carriage return) or "\xHH" (lower-case hex).
+std::string visible(std::string_view text);
 
 }  // namespace kdz

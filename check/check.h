@@ -30,9 +30,6 @@ struct finding {
 // The values of `list` as "3, 5, 7", in hexadecimal when `hex`, for a finding or a
 // refusal that names what a type offers.
 std::string list_text(const value_list& list, bool hex);
-// `text` with its control characters written as C escapes ("\r", "\t", "\033"), for a
-// finding that shows what the user wrote.
-std::string visible(const char* text);
 // The paths the findings name, as the program formed them.
 struct check_paths {
   path_ptr cfg, par, dces;

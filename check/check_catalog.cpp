@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "base/lines.h"
 #include "check/check.h"
 #include "check/check_rules.h"
 #include "model/board_set.h"

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/lines.h"
 #include "check/check.h"
 #include "check/check_rules.h"
 #include "model/board_set.h"

@@ -1,5 +1,5 @@
-// The words of the findings: the values a type offers, what the user wrote made visible,
-// and a finding's line as the programs print it.
+// The words of the findings: the values a type offers, and a finding's line as the
+// programs print it.
 #include <fmt/format.h>
 
 #include <cstdio>
@@ -23,21 +23,6 @@ std::string list_text(const value_list& list, bool hex) {
     }
   }
   return text;
-}
-
-std::string visible(const char* text) {
-  std::string shown;
-  for (const char* c = text; *c != '\0'; ++c) {
-    const auto u = static_cast<unsigned char>(*c);
-    if (u >= ' ' && u != 0x7f) {
-      shown += *c;
-    } else if (u == '\r' || u == '\t') {
-      shown += u == '\r' ? "\\r" : "\\t";
-    } else {
-      fmt::format_to(std::back_inserter(shown), "\\{:03o}", u);
-    }
-  }
-  return shown;
 }
 
 std::string finding_line(const char* prefix, const check_paths& paths, const finding& f) {

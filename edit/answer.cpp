@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/lines.h"
 #include "check/check.h"
 #include "edit/editor.h"
 

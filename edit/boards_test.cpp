@@ -49,7 +49,8 @@ TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
       {"12", 10, 1, "note: \"12\" is not a number: read as 1\n"},
       {"18446744073709551615", 10, -1,
        "note: \"18446744073709551615\" is not a number: read as -1\n"},
-      {"5\t", 10, 5, "note: \"5\\t\" is not a number: read as 5\n"},
+      {"5\t", 10, 5, "note: \"5\t\" is not a number: read as 5\n"},
+      {"5\x7f", 10, 5, "note: \"5\\x7f\" is not a number: read as 5\n"},
   };
   for (const auto& c : cases) {
     board_set set{};

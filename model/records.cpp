@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 
 #include "base/files.h"
+#include "base/lines.h"
 #include "model/records.h"
 
 namespace kdz {
@@ -46,7 +47,7 @@ const std::array<tag_entry, 8> param_tags = {{
 
 void warn(warning_list& warnings, check_file file, int line, const char* prefix,
           const char* problem, const char* word) {
-  warnings.push_back({file, line, fmt::format("{} {}: {}.", prefix, problem, word)});
+  warnings.push_back({file, line, fmt::format("{} {}: {}.", prefix, problem, visible(word))});
 }
 
 void print_warnings(const warning_list& warnings) {

@@ -138,7 +138,7 @@ using warning_list = std::vector<reader_warning>;
 // Prints each warning as its reader gave it, on standard output, one per line.
 void print_warnings(const warning_list& warnings);
 // Adds the reader's warning "<prefix> <problem>: <word>." about line `line` of `file` to
-// `warnings` (`prefix` is cw or pw).
+// `warnings` (`prefix` is cw or pw), the word from the file as a terminal can show it.
 void warn(warning_list& warnings, check_file file, int line, const char* prefix,
           const char* problem, const char* word);
 
