@@ -245,6 +245,15 @@ bool answer_new_board(const editor& ed, const script_change& c, int t, board_rec
                      "a board added outside interrupt mode has none", "gets", why);
 }
 
+// The names of the catalog's types, in its order, for a refusal to name what would do.
+std::string catalog_types(const catalog& cat) {
+  std::string names;
+  for (int t = 0; t < cat.config.ntypes; ++t) {
+    names += (t > 0 ? ", " : "") + std::string(cat.config.types[t].name);
+  }
+  return cat.config.ntypes > 0 ? names : "it has none";
+}
+
 bool add_change(editor& ed, const script_change& c, std::string& why) {
   params_rec& set = ed.set.params;
   if (too_many_boards(set.nboards + 1)) {
@@ -252,7 +261,8 @@ bool add_change(editor& ed, const script_change& c, std::string& why) {
                   set.nboards + 1, EDIT_MAX_BOARDS);
   }
   const int t = find_type(ed.cat, c.type);
-  if (t < 0) return refuse(why, "type {} is not in the catalog", c.type);
+  if (t < 0)
+    return refuse(why, "type {} is not in the catalog ({})", c.type, catalog_types(ed.cat));
   if (!type_offered(ed, c, t, why)) return false;
   board_rec b{};
   if (!answer_new_board(ed, c, t, b, why)) return false;
