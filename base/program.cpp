@@ -1,6 +1,7 @@
 // What both programs do at their start and at their end.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -61,7 +62,7 @@ int finish_program(const char* prog, int status, int failed) {
   std::fputs(fmt::format("{}: stdout: ", prog).c_str(), stderr);
   errno = error;
   std::perror("");
-  return status == 0 ? failed : status;
+  return std::max(status, failed);
 }
 
 }  // namespace kdz

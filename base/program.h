@@ -18,7 +18,7 @@ namespace kdz {
 // (buffered as stdio buffers standard output), for finish_program to report.
 const char* start_program(int argc, char** argv);
 // The exit status once standard output is flushed: `status`; or, when standard output
-// could not be written, `failed` in place of a status of 0, after writing
+// could not be written, the greater of `status` and `failed`, after writing
 // "<prog>: stdout: " and the error text of the write that failed to standard error.
 int finish_program(const char* prog, int status, int failed);
 
