@@ -1,9 +1,13 @@
-// The command-line habits both programs share.
-#include "base/program.h"
-
+// The command-line habits both programs share. A parser of their own, not getopt_long:
+// getopt_long abbreviates long options, keeps its place in a bundle where no caller can
+// see it (a mode option ends the options in the middle of one), and keeps that place, and
+// prints its own messages, in the process's globals.
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstring>
+
+#include "base/program.h"
 
 namespace kdz {
 
@@ -11,34 +15,102 @@ namespace {
 
 constexpr int USAGE_ERROR = 2;
 
-int usage_error(const std::string& message, const char* usage) {
+bool table_end(const option_row& row) {
+  return row.letter == '\0' && row.name == nullptr;
+}
+
+const option_row* row_of_letter(const option_row* table, char letter) {
+  for (const option_row* row = table; !table_end(*row); ++row) {
+    if (row->letter == letter) return row;
+  }
+  return nullptr;
+}
+
+const option_row* row_of_name(const option_row* table, const char* name) {
+  for (const option_row* row = table; !table_end(*row); ++row) {
+    if (row->name != nullptr && std::strcmp(row->name, name) == 0) return row;
+  }
+  return nullptr;
+}
+
+bool fail(command_line& cl, line_fault fault, std::string named, const char* needs = nullptr) {
+  cl.fault = fault;
+  cl.named = std::move(named);
+  cl.needs = needs;
+  return false;
+}
+
+// The bundle argv[i] ("-fn", "-Cpkg"); `i` moves to the last word it took. False when the
+// options end here (a fault, or a mode option, which takes the rest of its word as `mode`).
+bool read_bundle(command_line& cl, int argc, char** argv, int& i, const option_row* table) {
+  const char* word = argv[i];
+  for (const char* c = word + 1; *c != '\0'; ++c) {
+    const option_row* row = row_of_letter(table, *c);
+    if (row == nullptr) return fail(cl, line_fault::unknown_option, std::string{'-', *c});
+    if (row->ends_options) {
+      cl.mode = std::string("-") + c;
+      ++i;
+      return false;
+    }
+    if (row->needs == nullptr) {
+      cl.options.push_back({row->id, nullptr});
+      continue;
+    }
+    if (c[1] == '\0' && i + 1 == argc) {
+      return fail(cl, line_fault::missing_value, std::string{'-', *c}, row->needs);
+    }
+    cl.options.push_back({row->id, c[1] != '\0' ? c + 1 : argv[++i]});
+    return true;
+  }
+  return true;
+}
+
+// The options from argv[1]; returns the index of the first word after them.
+int read_options(command_line& cl, int argc, char** argv, const option_row* table) {
+  int i = 1;
+  for (; i < argc; ++i) {
+    const char* word = argv[i];
+    if (std::strcmp(word, "--") == 0) return i + 1;
+    if (word[0] != '-' || word[1] == '\0') return i;
+    if (word[1] != '-') {
+      if (!read_bundle(cl, argc, argv, i, table)) return i;
+      continue;
+    }
+    const option_row* row = row_of_name(table, word + 2);
+    // No long option takes a value: "--name=VALUE" is one this program does not know.
+    if (row == nullptr) {
+      fail(cl, line_fault::unknown_option, word);
+      return i;
+    }
+    cl.options.push_back({row->id, nullptr});
+  }
+  return i;
+}
+
+int usage_error(const char* prog, const std::string& message) {
   write_text(stderr, message);
-  write_text(stderr, usage);
-  return USAGE_ERROR;
+  return try_help(prog);
 }
 
 }  // namespace
 
-bool read_command_words(const char* prog, int argc, char** argv, const char* usage,
-                        command_words& cl) {
-  int first = 1;
-  cl.at = beside_program(prog);
-  if (argc > 1 && std::strcmp(argv[1], "-C") == 0) {
-    if (argc < 3) {
-      missing_value(prog, "-C", "a directory", usage);
-      return false;
-    }
-    cl.at = in_directory(prog, argv[2]);
-    first = 3;
-  }
-  cl.words.assign(argv + std::min(first, std::max(argc, 1)), argv + std::max(argc, 1));
-  return true;
+command_line read_command_line(int argc, char** argv, const option_row* table) {
+  command_line cl;
+  const int first = read_options(cl, argc, argv, table);
+  if (cl.fault == line_fault::none && first < argc) cl.words.assign(argv + first, argv + argc);
+  return cl;
 }
 
-common_mode common_mode_of(const char* word) {
-  if (std::strcmp(word, "-h") == 0 || std::strcmp(word, "--help") == 0) return common_mode::help;
-  if (std::strcmp(word, "--version") == 0) return common_mode::version;
-  return common_mode::none;
+const char* last_value(const command_line& cl, int id) {
+  const char* value = nullptr;
+  for (const option_given& o : cl.options) {
+    if (o.id == id) value = o.value;
+  }
+  return value;
+}
+
+bool given(const command_line& cl, int id) {
+  return std::ranges::any_of(cl.options, [id](const option_given& o) { return o.id == id; });
 }
 
 int run_common_mode(common_mode mode, const char* name, const char* usage) {
@@ -50,16 +122,24 @@ int run_common_mode(common_mode mode, const char* name, const char* usage) {
   return 0;
 }
 
-int unknown_option(const char* prog, const char* word, const char* usage) {
-  return usage_error(fmt::format("{}: unknown option {}\n", prog, word), usage);
+int line_fault_error(const char* prog, const command_line& cl) {
+  if (cl.fault == line_fault::missing_value) {
+    return usage_error(prog, fmt::format("{}: {} needs {}\n", prog, cl.named, cl.needs));
+  }
+  return unknown_option(prog, cl.named.c_str());
 }
 
-int unexpected_argument(const char* prog, const char* word, const char* usage) {
-  return usage_error(fmt::format("{}: unexpected argument {}\n", prog, word), usage);
+int unknown_option(const char* prog, const char* word) {
+  return usage_error(prog, fmt::format("{}: unknown option {}\n", prog, word));
 }
 
-int missing_value(const char* prog, const char* option, const char* what, const char* usage) {
-  return usage_error(fmt::format("{}: {} needs {}\n", prog, option, what), usage);
+int unexpected_argument(const char* prog, const char* word) {
+  return usage_error(prog, fmt::format("{}: unexpected argument {}\n", prog, word));
+}
+
+int try_help(const char* prog) {
+  write_text(stderr, fmt::format("Try '{} --help' for more information.\n", prog));
+  return USAGE_ERROR;
 }
 
 void tell_where_cfg_is(const program_files& at) {

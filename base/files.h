@@ -39,6 +39,14 @@ program_files in_directory(const char* prog, const char* dir);
 // cannot be resolved. For the messages that tell the user where a program looked.
 std::string where_files_are(const program_files& at);
 
+// 0 when `dir` is a directory that can be searched (-C DIR); otherwise the error: stat's,
+// ENOTDIR for a file of another kind, or access's for a directory that cannot be searched.
+int directory_error(const char* dir);
+// Makes `dir` and the directories above it that are missing, as "mkdir -p" does (mode 0777,
+// the umask applies). 0 when `dir` is a directory then; otherwise the error of the first
+// that could not be made, ENOTDIR where a file of another kind stands in the way.
+int make_directories(const char* dir);
+
 // at.dir followed by `name`, allocated with path_alloc; the caller frees it. Null after
 // writing "<prog>: make_path: malloc() : no memory" to standard error.
 char* make_path(const program_files& at, const char* name);

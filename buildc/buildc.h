@@ -64,19 +64,22 @@ static_assert(std::size(package_writers) == PKG_FILES && package_writers[PKG_INI
 struct run_options {
   bool force = false;             // -f: write even from a "par" read with warnings
   bool dry_run = false;           // -n: write nothing, name each file that would change
-  const char* out_dir = nullptr;  // -o DIR: write the files there, not in the package
+  const char* out_dir = nullptr;  // -o DIR: write the files there (made when missing), not
+                                  // in the package
 };
 
 // Under the package directory's writers' lock, reads "cfg", "par" and the old "Init" and
-// "dces" there, then writes the driver package there (or as `options` say), then warns of
-// what `editpar -c` would find in the set as written. Returns the exit status: 1 when an
-// input cannot be had or read cleanly (a "par" read with warnings, without -f; nothing is
-// then written), when a path cannot be formed, or when a file could not be written (the
-// others are written all the same); 0 otherwise.
+// "dces" there, then writes the driver package there (or as `options` say; a missing -o DIR
+// is made with its parents first), then warns of what `editpar -c` would find in the set as
+// written. Returns the exit status: 1 when an input cannot be had or read cleanly (a "par"
+// read with warnings, without -f; nothing is then written or made), when -o DIR cannot be
+// made, when a path cannot be formed, or when a file could not be written (the others are
+// written all the same); 0 otherwise.
 int run(const program_files& at, const run_options& options);
 
-// The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version. Returns
-// the exit status of the whole program.
+// The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version, in any
+// order and bundled, judged whole before -C DIR is entered. Returns the exit status of the
+// whole program.
 int buildc_main(const char* prog, int argc, char** argv);
 
 }  // namespace kdz

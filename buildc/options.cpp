@@ -1,8 +1,6 @@
 // The command line of buildc.
 #include <sys/stat.h>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include <fmt/format.h>
@@ -21,48 +19,57 @@ constexpr char usage[] =
     "  -C DIR  read and write the files in DIR, not beside the program\n"
     "  -f      write even when par was read with warnings\n"
     "  -n      write nothing; name each file the run would create or change\n"
-    "  -o DIR  write the package into DIR; the package directory is only read\n";
+    "  -o DIR  write the package into DIR (made if missing); the package directory is only\n"
+    "          read\n"
+    "Options may come in any order and bundled (-fn); -- ends them.\n";
+
+enum option_id { OPT_DIR, OPT_FORCE, OPT_DRY_RUN, OPT_OUT, OPT_HELP, OPT_VERSION };
+
+constexpr option_row options_of_buildc[] = {
+    {OPT_DIR, 'C', nullptr, "a directory", false},
+    {OPT_FORCE, 'f', nullptr, nullptr, false},
+    {OPT_DRY_RUN, 'n', nullptr, nullptr, false},
+    {OPT_OUT, 'o', nullptr, "a directory", false},
+    {OPT_HELP, 'h', "help", nullptr, false},
+    {OPT_VERSION, '\0', "version", nullptr, false},
+    {0, '\0', nullptr, nullptr, false},
+};
 
 constexpr int USAGE_ERROR = 2;
 
-// Reads the options after [-C DIR] into `options`; a status for a command line it refuses.
-int read_options(const char* prog, const std::vector<char*>& words, run_options& options) {
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const char* w = words[i];
-    const bool output_chosen = options.dry_run || options.out_dir != nullptr;
-    if (std::strcmp(w, "-f") == 0 && !options.force) {
-      options.force = true;
-    } else if (std::strcmp(w, "-n") == 0 && !output_chosen) {
-      options.dry_run = true;
-    } else if (std::strcmp(w, "-o") == 0 && !output_chosen) {
-      if (i + 1 == words.size()) return missing_value(prog, "-o", "a directory", usage);
-      options.out_dir = words[++i];
-    } else if (i == 0 && w[0] == '-') {
-      return unknown_option(prog, w, usage);
-    } else {
-      return unexpected_argument(prog, w, usage);
-    }
+// The package directory: beside the program, or -C DIR when DIR can be searched.
+bool package_directory(const char* prog, const char* dir, program_files& at) {
+  if (dir == nullptr) {
+    at = beside_program(prog);
+    return true;
   }
-  return 0;
+  if (const int error = directory_error(dir)) {
+    write_text(stderr, fmt::format("{}: -C {}: {}\n", prog, dir, std::strerror(error)));
+    return false;
+  }
+  at = in_directory(prog, dir);
+  return true;
 }
 
-// The directory of -o must exist and must not be the package directory itself, whose
-// files a run with -o leaves alone.
-int check_out_dir(const program_files& at, const char* dir) {
+// A run with -o leaves the package directory alone: DIR may not be that directory. A DIR
+// that is missing is made later, once the inputs are accepted.
+bool names_package(const program_files& at, const char* dir) {
   struct stat out {};
   struct stat package {};
-  const bool found = ::stat(dir, &out) == 0;
-  if (!found || !S_ISDIR(out.st_mode)) {
-    if (found) errno = ENOTDIR;
-    write_text(stderr, fmt::format("{}: -o {}: ", at.prog, dir));
-    std::perror("");
-    return USAGE_ERROR;
-  }
   const std::string here = at.dir.empty() ? "." : at.dir;
-  if (::stat(here.c_str(), &package) == 0 && package.st_dev == out.st_dev &&
-      package.st_ino == out.st_ino) {
-    write_text(stderr, fmt::format("{}: -o names the package directory\n", at.prog));
-    return USAGE_ERROR;
+  return ::stat(dir, &out) == 0 && ::stat(here.c_str(), &package) == 0 &&
+         package.st_dev == out.st_dev && package.st_ino == out.st_ino;
+}
+
+// The options of a run from a well-formed command line; a status for one it refuses.
+int judge_options(const char* prog, const command_line& cl, run_options& options) {
+  if (!cl.words.empty()) return unexpected_argument(prog, cl.words[0]);
+  options.force = given(cl, OPT_FORCE);
+  options.dry_run = given(cl, OPT_DRY_RUN);
+  options.out_dir = last_value(cl, OPT_OUT);
+  if (options.dry_run && options.out_dir != nullptr) {
+    write_text(stderr, fmt::format("{}: -n and -o exclude each other\n", prog));
+    return try_help(prog);
   }
   return 0;
 }
@@ -70,21 +77,21 @@ int check_out_dir(const program_files& at, const char* dir) {
 }  // namespace
 
 int buildc_main(const char* prog, int argc, char** argv) {
-  command_words cl;
-  if (!read_command_words(prog, argc, argv, usage, cl)) return USAGE_ERROR;
-  if (!cl.words.empty()) {
-    const common_mode mode = common_mode_of(cl.words[0]);
-    if (mode != common_mode::none && cl.words.size() > 1) {
-      return unexpected_argument(prog, cl.words[1], usage);
-    }
-    if (mode != common_mode::none) return run_common_mode(mode, "buildc", usage);
+  const command_line cl = read_command_line(argc, argv, options_of_buildc);
+  if (cl.fault != line_fault::none) return line_fault_error(prog, cl);
+  const bool help = given(cl, OPT_HELP);
+  if ((help || given(cl, OPT_VERSION)) && cl.words.empty()) {
+    return run_common_mode(help ? common_mode::help : common_mode::version, "buildc", usage);
   }
   run_options options;
-  if (const int refused = read_options(prog, cl.words, options)) return refused;
-  if (options.out_dir != nullptr) {
-    if (const int refused = check_out_dir(cl.at, options.out_dir)) return refused;
+  if (const int refused = judge_options(prog, cl, options)) return refused;
+  program_files at;
+  if (!package_directory(prog, last_value(cl, OPT_DIR), at)) return USAGE_ERROR;
+  if (options.out_dir != nullptr && names_package(at, options.out_dir)) {
+    write_text(stderr, fmt::format("{}: -o names the package directory\n", prog));
+    return USAGE_ERROR;
   }
-  return run(cl.at, options);
+  return run(at, options);
 }
 
 }  // namespace kdz

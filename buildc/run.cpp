@@ -3,6 +3,7 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include <cstring>
 #include <string_view>
 
 #include "base/files.h"
@@ -132,6 +133,15 @@ bool write_package(const destination& to, const catalog& cat, const params_rec& 
   return dces_written;
 }
 
+// The directory of -o, made with its parents once every input is accepted, so that a run
+// refused for its inputs leaves nothing behind. False after reporting why it cannot be.
+bool make_out_dir(const char* prog, const char* dir) {
+  const int error = make_directories(dir);
+  if (error != 0)
+    write_text(stderr, fmt::format("{}: -o {}: {}\n", prog, dir, std::strerror(error)));
+  return error == 0;
+}
+
 // What `editpar -c` would find in the set as written, said only when it finds something:
 // buildc writes whatever the check thinks of the set, and the user runs the check rarely.
 void tell_findings(const char* prog, const catalog& cat, const board_set& set,
@@ -160,6 +170,7 @@ int run(const program_files& at, const run_options& options) {
   port_state ports{};
   if (inputs_read(r)) load_old_files(at, ports, r);
   if (!inputs_read(r)) return exit_status(r);
+  if (options.out_dir != nullptr && !make_out_dir(at.prog, options.out_dir)) return 1;
   const destination to{at, options.out_dir ? in_directory(at.prog, options.out_dir) : at, options};
   // The check reads the "dces" written, or the old one where it stayed.
   if (write_package(to, cat, set.params, ports, r)) keep_listed_dces(cat, set.params, ports);

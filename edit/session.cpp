@@ -52,19 +52,30 @@ save_end save_aside(const program_files& at, const catalog& cat, const board_set
 // then placed in this order.
 using save_group = std::array<staged_file, 1 + PKG_FILES>;
 
+// Reads the package file `f` into `text`, where it exists (`exists`). False after a failure
+// to read it (reported).
+bool read_port_file(const program_files& at, const package_file& f, bool& exists,
+                    std::string& text) {
+  const path_ptr path(make_path(at, f.name));
+  struct stat st {};
+  if (path == nullptr) return false;
+  exists = ::stat(path.get(), &st) == 0 || errno != ENOENT;
+  if (!exists) return true;
+  const auto read = [&](std::FILE* in) { return read_rest(in, text); };
+  return load_beside(at, f.name, f.func, read) == status::ok;
+}
+
 // Stages the text of the package file `f` that follows `moves`, where it exists. False
 // after a failure to read or stage it (reported).
 bool stage_port_file(const program_files& at, const package_file& f, const board_moves& moves,
                      staged_file& staged) {
-  const path_ptr path(make_path(at, f.name));
-  struct stat st {};
-  if (path == nullptr) return false;
-  if (::stat(path.get(), &st) != 0 && errno == ENOENT) return true;
+  bool exists = false;
   std::string text;
-  const auto read = [&](std::FILE* in) { return read_rest(in, text); };
-  if (load_beside(at, f.name, f.func, read) != status::ok) return false;
-  return stage_file(at.prog, f.func, path.get(), f.move(text, moves), f.flags, staged) ==
-         status::ok;
+  if (!read_port_file(at, f, exists, text)) return false;
+  if (!exists) return true;
+  const path_ptr path(make_path(at, f.name));
+  return path != nullptr && stage_file(at.prog, f.func, path.get(), f.move(text, moves), f.flags,
+                                       staged) == status::ok;
 }
 
 // Stages "par" and, after deletions, the files that follow the boards. False after a
@@ -120,6 +131,20 @@ save_end save_session(const program_files& at, const catalog& cat, board_set& se
     placed = place_file(group[k]) == status::ok && placed;
   }
   return placed ? save_end::saved : save_end::failed;
+}
+
+bool preview_session(const program_files& at, const catalog& cat, board_set& set,
+                     const par_as_read& read, std::vector<file_preview>& files) {
+  files.push_back({"par", read.bytes, params_text(cat, set.params, set.lines)});
+  if (!boards_deleted(set.moves)) return true;
+  for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
+    bool exists = false;
+    std::string text;
+    if (f->move == nullptr) continue;
+    if (!read_port_file(at, *f, exists, text)) return false;
+    if (exists) files.push_back({f->name, text, f->move(text, set.moves)});
+  }
+  return true;
 }
 
 }  // namespace kdz

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 #include "base/files.h"
 #include "model/board_set.h"
@@ -48,5 +49,19 @@ enum class save_end {
 // written.
 save_end save_session(const program_files& at, const catalog& cat, board_set& set,
                       const par_as_read& read);
+
+// A file as a save would leave it: its name in the package directory, its bytes now ("" when
+// it does not exist) and after the save.
+struct file_preview {
+  const char* name;
+  std::string now;
+  std::string after;
+};
+// What save_session would write when "par" is unchanged, writing nothing: "par" (now: as
+// `read`), then, when boards as read were deleted, each file of the package table that
+// follows the boards and exists. set.lines then tells where each value would stand in "par".
+// False after a file that cannot be read (reported).
+bool preview_session(const program_files& at, const catalog& cat, board_set& set,
+                     const par_as_read& read, std::vector<file_preview>& files);
 
 }  // namespace kdz

@@ -16,50 +16,16 @@
 #include "edit/editor.h"
 #include "edit/script.h"
 #include "edit/session.h"
+#include "editpar/editpar.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
 #include "package/locks.h"
+#include "package/port_lines.h"
 
 namespace kdz {
 
 namespace {
-
-constexpr char usage[] =
-    "usage: editpar [-C DIR] [-f] [at|mc]   create or edit \"par\" interactively\n"
-    "       editpar [-C DIR] -l   list the catalog and the parameters\n"
-    "       editpar [-C DIR] -c   check the parameters against the catalog\n"
-    "       editpar [-C DIR] -m   draw a map of the boards' irqs, I/O ranges and memory\n"
-    "       editpar -h | --help | --version\n"
-    "change \"par\" from a script, one or more changes in one call:\n"
-    "       editpar [-C DIR] -a TYPE [key=VALUE ...]   add a board of type TYPE\n"
-    "       editpar [-C DIR] -d N                      delete board N (from 1)\n"
-    "       editpar [-C DIR] -e N key=VALUE ...        change values of board N\n"
-    "       editpar [-C DIR] -M interrupt|polling      set the driver mode\n"
-    "       keys: size=, irq= (decimal), ioa=, dpa= (hexadecimal), bus=at|mc (new par)\n"
-    "  -C DIR  read and write the files in DIR, not beside the program\n"
-    "  -f      edit even a par read with warnings\n";
-
-// What a call asks for, by its first word after [-C DIR].
-enum class command { edit, help, version, list, check, map, script, bad_option };
-
-struct command_row {
-  const char* option;
-  command cmd;
-};
-constexpr command_row commands[] = {
-    {"-h", command::help},   {"--help", command::help}, {"--version", command::version},
-    {"-l", command::list},   {"-c", command::check},    {"-m", command::map},
-    {"-a", command::script}, {"-d", command::script},   {"-e", command::script},
-    {"-M", command::script}, {"-f", command::edit},     {nullptr, command::edit},
-};
-
-command command_of(const char* first) {
-  for (const command_row& row : commands) {
-    if (row.option != nullptr && std::strcmp(first, row.option) == 0) return row.cmd;
-  }
-  return first[0] == '-' ? command::bad_option : command::edit;
-}
 
 // How a run ended; exit_status makes it the program's status.
 enum class run_end {
@@ -86,6 +52,7 @@ int exit_status(command cmd, run_end end) {
     case run_end::locked_out:
       return 3;
     case run_end::output_lost:
+      // The check's findings are its output: without them even a status of 1 says nothing.
       return cmd == command::check ? 2 : 1;
   }
   return 1;
@@ -235,15 +202,38 @@ run_end edit(const program_files& at, const char* bus_word, bool force) {
   return save(at, run);
 }
 
-// Changes from the command line: all of them or none, saved as quitting the menus saves.
-run_end script_call(const program_files& at, int argc, char** argv) {
-  script s;
-  std::string why;
-  if (!parse_script(argc, argv, s, why)) {
-    std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
-    std::fputs(usage, stderr);
-    return run_end::bad_call;
+// The DCE list the check reads after a save that rewrites "dces" as `text`: what old_dces
+// would read from it (nothing, when it cannot be read).
+port_state dces_after(std::string& text) {
+  port_state ports{};
+  const file_ptr in(fmemopen(text.data(), text.size(), "r"));
+  if (in == nullptr || !read_dce_flags(in.get(), ports)) return port_state{};
+  return ports;
+}
+
+// -n: what the save would write, as diffs, then the check's warnings about the set as it
+// would be saved; nothing is written.
+run_end preview(const program_files& at, loaded& run) {
+  std::vector<file_preview> files;
+  if (!preview_session(at, run.cat, run.set, run.read, files)) return run_end::refused;
+  for (const file_preview& f : files) {
+    if (f.now != f.after && !print_diff(at.prog, f.name, f.now, f.after)) {
+      return run_end::refused;
+    }
   }
+  check_paths paths;
+  port_state ports{};
+  if (!old_state(at, paths, ports)) return run_end::done;
+  for (file_preview& f : files) {
+    if (std::strcmp(f.name, "dces") == 0) ports = dces_after(f.after);
+  }
+  warn_after_saving(at.prog, paths, run.cat, run.set, ports);
+  return run_end::done;
+}
+
+// Changes from the command line: all of them or none, saved as quitting the menus saves,
+// or with `preview` shown and not saved.
+run_end script_call(const program_files& at, const script& s, bool preview_only) {
   par_lock lock;
   if (!lock_files(at, lock, true)) return run_end::locked_out;
   loaded run;
@@ -263,81 +253,33 @@ run_end script_call(const program_files& at, int argc, char** argv) {
   }
   editor ed(run.cat, run.set, stdin, stdout);
   if (run.set.params.mode == 0) set_mode_unasked(ed);
+  std::string why;
   if (!apply_script(ed, s, fresh, why)) {
     std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
     return run_end::refused;
   }
-  return save(at, run);
+  return preview_only ? preview(at, run) : save(at, run);
 }
 
-// The words of the dialogue: [-f] [WORD], WORD naming the bus by its first letter.
-// Sets `force` when -f is given and `bus_word` to the bus named, or null; false after the
-// usage error for a word the dialogue does not take.
-bool dialogue_words(const char* prog, const std::vector<char*>& words, bool& force,
-                    const char*& bus_word) {
-  force = !words.empty() && std::strcmp(words[0], "-f") == 0;
-  std::size_t i = force ? 1 : 0;
-  bus_word = nullptr;
-  if (i < words.size() && words[i][0] != '-') {
-    bus_word = words[i++];
-    if (bus_of_word(bus_word) == 0) {
-      std::fprintf(stderr, "%s: unknown bus %s: use at or mc\n", prog, bus_word);
-      std::fputs(usage, stderr);
-      return false;
-    }
-  }
-  if (i < words.size()) {
-    unexpected_argument(prog, words[i], usage);
-    return false;
-  }
-  return true;
-}
-
-// The words a mode other than the dialogue and the script calls takes: none after the first.
-bool takes_no_more(command cmd) {
-  return cmd != command::edit && cmd != command::script && cmd != command::bad_option;
-}
-
-run_end run_command(command cmd, const command_words& cl) {
-  const char* prog = cl.at.prog;
-  if (takes_no_more(cmd) && cl.words.size() > 1) {
-    unexpected_argument(prog, cl.words[1], usage);
-    return run_end::bad_call;
-  }
-  switch (cmd) {
-    case command::help:
-    case command::version:
-      run_common_mode(common_mode_of(cl.words[0]), "editpar", usage);
-      return run_end::done;
-    case command::bad_option:
-      unknown_option(prog, cl.words[0], usage);
-      return run_end::bad_call;
-    case command::script: {
-      std::vector<char*> args{const_cast<char*>(prog)};
-      args.insert(args.end(), cl.words.begin(), cl.words.end());
-      return script_call(cl.at, static_cast<int>(args.size()), args.data());
-    }
-    case command::edit: {
-      const char* bus_word = nullptr;
-      bool force = false;
-      if (!dialogue_words(prog, cl.words, force, bus_word)) return run_end::bad_call;
-      return edit(cl.at, bus_word, force);
-    }
+run_end run_call(const call& c) {
+  switch (c.cmd) {
+    case command::script:
+      return script_call(c.at, c.changes, c.preview);
+    case command::edit:
+      return edit(c.at, c.bus_word, c.force);
     default:
-      return read_only(cmd, cl.at);
+      return read_only(c.cmd, c.at);
   }
 }
 
 // The whole program, from its command line to its exit status.
 int editpar_main(int argc, char** argv) {
   const char* prog = start_program(argc, argv);
-  command_words cl;
-  if (!read_command_words(prog, argc, argv, usage, cl)) {
-    return finish_program(prog, 2, 1);
-  }
-  const command cmd = command_of(cl.words.empty() ? "" : cl.words[0]);
-  const run_end end = run_command(cmd, cl);
-  return finish_program(prog, exit_status(cmd, end), exit_status(cmd, run_end::output_lost));
+  call c;
+  int status = 0;
+  if (!read_call(prog, argc, argv, c, status)) return finish_program(prog, status, 1);
+  const run_end end = run_call(c);
+  return finish_program(prog, exit_status(c.cmd, end), exit_status(c.cmd, run_end::output_lost));
 }
 
 }  // namespace

@@ -77,6 +77,10 @@ TEST_P(Golden, Run) {
   for (const auto& name : files_in(src / "out")) {
     EXPECT_EQ(read_file(stage / name), read_file(src / "out" / name)) << name;
     want.insert(name);
+    // The directories a run made to hold them (-o DIR).
+    for (fs::path d = fs::path(name).parent_path(); !d.empty(); d = d.parent_path()) {
+      want.insert(d.string());
+    }
   }
   for (const auto& [name, e] : before) {
     const auto now = after.find(name);
