@@ -34,6 +34,7 @@ editpar -d |1 2 3 4
 editpar -C one -e |1
 one/editpar -d |1
 editpar -fC one -d |1
+editpar -nC one -e |1
 editpar -Cone -d |1
 editpar -C fifo -d |
 editpar -a Octal-A|Octal-AT Octal-ATd
