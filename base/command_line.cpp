@@ -28,7 +28,7 @@ bool read_command_words(const char* prog, int argc, char** argv, const char* usa
       missing_value(prog, "-C", "a directory", usage);
       return false;
     }
-    cl.at = in_directory(prog, argv[2]);
+    cl.at = in_directory(argv[2]);
     first = 3;
   }
   cl.words.assign(argv + std::min(first, std::max(argc, 1)), argv + std::max(argc, 1));
@@ -60,16 +60,6 @@ int unexpected_argument(const char* prog, const char* word, const char* usage) {
 
 int missing_value(const char* prog, const char* option, const char* what, const char* usage) {
   return usage_error(fmt::format("{}: {} needs {}\n", prog, option, what), usage);
-}
-
-void tell_where_cfg_is(const program_files& at) {
-  write_text(stderr, fmt::format("{}: the board catalog cfg is looked for in {}\n", at.prog,
-                                 where_files_are(at)));
-}
-
-void tell_par_missing(const program_files& at) {
-  write_text(stderr, fmt::format("{}: no par in {}: create one with editpar\n", at.prog,
-                                 where_files_are(at)));
 }
 
 }  // namespace kdz

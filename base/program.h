@@ -1,9 +1,9 @@
 // base, the bottom layer: what a program that reads and writes text files needs, knowing
 // nothing of boards (lines.h says it whole).
 //
-// program.h: what both programs do at their start and end, and the command-line habits they
-// share: -C DIR before everything else, -h and --help, --version, and the usage errors for
-// a word a program does not take.
+// program.h: what both programs do at their start and end, the command-line habits they
+// share (-C DIR before everything else, -h and --help, --version, and the usage errors for
+// a word a program does not take), and where they say they looked after a failed load.
 #pragma once
 
 #include <vector>
@@ -15,12 +15,11 @@ namespace kdz {
 // The name a program was started by (argv[0], or "" without one), for its paths and its
 // messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write, and
 // puts `stdout` on a stream of descriptor 1 that keeps the error of its first failed write
-// (buffered as stdio buffers standard output), for finish_program to report.
+// (buffered as stdio buffers standard output), for flush_stdout to report.
 const char* start_program(int argc, char** argv);
-// The exit status once standard output is flushed: `status`; or, when standard output
-// could not be written, `failed` in place of a status of 0, after writing
-// "<prog>: stdout: " and the error text of the write that failed to standard error.
-int finish_program(const char* prog, int status, int failed);
+// Flushes standard output at the end of the program. When it could not be written: "stdout: "
+// and the error text of the first write that failed.
+error flush_stdout();
 
 // A command line once the -C DIR that may come first is read.
 struct command_words {
@@ -47,11 +46,11 @@ int unexpected_argument(const char* prog, const char* word, const char* usage);
 // An option without the value it takes: "<prog>: <option> needs <what>".
 int missing_value(const char* prog, const char* option, const char* what, const char* usage);
 
-// What follows the message of a catalog that cannot be loaded: "<prog>: the board catalog
-// cfg is looked for in <directory>", on standard error.
-void tell_where_cfg_is(const program_files& at);
-// What follows the message of a missing "par": "<prog>: no par in <directory>: create one
-// with editpar", on standard error.
-void tell_par_missing(const program_files& at);
+// What follows the message of a catalog that cannot be loaded: "the board catalog cfg is
+// looked for in <directory>".
+error cfg_looked_for(const program_files& at);
+// What follows the message of a missing "par": "no par in <directory>: create one with
+// editpar".
+error no_par_in(const program_files& at);
 
 }  // namespace kdz

@@ -48,28 +48,24 @@ int read_options(const char* prog, const std::vector<char*>& words, run_options&
 
 // The directory of -o must exist and must not be the package directory itself, whose
 // files a run with -o leaves alone.
-int check_out_dir(const program_files& at, const char* dir) {
+error check_out_dir(const program_files& at, const char* dir) {
   struct stat out {};
   struct stat package {};
   const bool found = ::stat(dir, &out) == 0;
   if (!found || !S_ISDIR(out.st_mode)) {
-    if (found) errno = ENOTDIR;
-    write_text(stderr, fmt::format("{}: -o {}: ", at.prog, dir));
-    std::perror("");
-    return USAGE_ERROR;
+    const int number = found ? ENOTDIR : errno;
+    return failure(fmt::format("-o {}: ", dir), number);
   }
   const std::string here = at.dir.empty() ? "." : at.dir;
   if (::stat(here.c_str(), &package) == 0 && package.st_dev == out.st_dev &&
       package.st_ino == out.st_ino) {
-    write_text(stderr, fmt::format("{}: -o names the package directory\n", at.prog));
-    return USAGE_ERROR;
+    return failure("-o names the package directory");
   }
-  return 0;
+  return {};
 }
 
-}  // namespace
-
-int buildc_main(const char* prog, int argc, char** argv) {
+// The whole run of the command line, but for standard output's last flush.
+int run_command(const char* prog, int argc, char** argv) {
   command_words cl;
   if (!read_command_words(prog, argc, argv, usage, cl)) return USAGE_ERROR;
   if (!cl.words.empty()) {
@@ -82,9 +78,25 @@ int buildc_main(const char* prog, int argc, char** argv) {
   run_options options;
   if (const int refused = read_options(prog, cl.words, options)) return refused;
   if (options.out_dir != nullptr) {
-    if (const int refused = check_out_dir(cl.at, options.out_dir)) return refused;
+    if (error e = check_out_dir(cl.at, options.out_dir); !e.ok()) {
+      tell(prog, e);
+      return USAGE_ERROR;
+    }
   }
-  return run(cl.at, options);
+  const run_outcome r = run(cl.at, options);
+  for (const error& e : r.told) tell(prog, e);
+  return exit_status(r);
+}
+
+}  // namespace
+
+int buildc_main(const char* prog, int argc, char** argv) {
+  const int status = run_command(prog, argc, argv);
+  const error out = flush_stdout();
+  if (out.ok()) return status;
+  // What it printed is part of what it was asked: a run that could not print it failed.
+  tell(prog, out);
+  return status == 0 ? 1 : status;
 }
 
 }  // namespace kdz

@@ -2,13 +2,15 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
-
+#include <string_view>
 #include <vector>
 
 #include <fmt/format.h>
 
+#include "base/error.h"
 #include "base/files.h"
 #include "base/program.h"
 #include "check/check.h"
@@ -91,52 +93,71 @@ int exit_status(command cmd, run_end end) {
   return 1;
 }
 
-// The files a run works on, each read once at its start.
+// Says `e` on standard error after the program's name `prog`. Every message of editpar goes
+// out here but the dialogue's screen and the usage errors of the command line, each
+// followed by the usage.
+void tell(const char* prog, const error& e) {
+  // Put together in place and written whole: a short message needs no memory, and one line
+  // is one write.
+  fmt::memory_buffer line;
+  line.append(std::string_view(prog));
+  line.append(std::string_view(": "));
+  append_message(line, e);
+  line.push_back('\n');
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+// The files a run works on, each read once at its start, and who reads them.
 struct loaded {
+  const char* prog;  // the program's name, which its messages give
+  program_files at;  // the package directory
   catalog cat{};
   board_set set{};
   std::size_t cfg_warnings = 0;
   std::size_t par_warnings = 0;
   std::size_t warnings = 0;  // of both readers
-  par_as_read read;          // "par" as read, for the save to find it unchanged
+  par_as_read read{};        // "par" as read, for the save to find it unchanged
 };
 
 // Reads "cfg" and prints its warnings, as its reader met them; after a failure, where the
 // catalog was looked for.
-bool read_cfg(const program_files& at, loaded& run) {
+bool read_cfg(loaded& run) {
   warning_list warnings;
-  const status read = load_config(at, "cfg", run.cat, warnings);
+  const error read = load_config(run.at, "cfg", run.cat, warnings);
+  if (!read.ok()) tell(run.prog, read);
   print_warnings(warnings);
   run.cfg_warnings = warnings.size();
   run.warnings += warnings.size();
-  if (read != status::ok) tell_where_cfg_is(at);
-  return read == status::ok;
+  if (!read.ok()) tell(run.prog, cfg_looked_for(run.at));
+  return read.ok();
 }
 
 // A catalog that read with warnings lacks what they name: a set saved from it would
-// drop or change it. `refusal` says so after the program's name.
-bool cfg_refused(const program_files& at, const loaded& run, const char* refusal) {
+// drop or change it. `refusal` says so.
+bool cfg_refused(const loaded& run, const char* refusal) {
   if (run.cfg_warnings == 0) return false;
-  write_text(stderr, fmt::format("{}: cfg read with warnings: {}\n", at.prog, refusal));
+  tell(run.prog, failure(fmt::format("cfg read with warnings: {}", refusal)));
   return true;
 }
 
 // Reads "par" and prints its warnings, as its reader met them. `hint`: a missing "par"
 // is followed by how to make one.
-bool read_par(const program_files& at, loaded& run, bool hint = false) {
+bool read_par(loaded& run, bool hint = false) {
   warning_list warnings;
-  const status read = load_par(at, run.cat, run.set, warnings, run.read);
+  const error read = load_par(run.at, run.cat, run.set, warnings, run.read);
+  if (!read.ok()) tell(run.prog, read);
   print_warnings(warnings);
   run.par_warnings = warnings.size();
   run.warnings += warnings.size();
-  if (hint && read == status::missing) tell_par_missing(at);
-  return read == status::ok;
+  if (hint && read.kind == error_kind::missing) tell(run.prog, no_par_in(run.at));
+  return read.ok();
 }
 
 // Whether "par" is absent: only then is a fresh set started. Asked without opening it.
 bool par_missing(const program_files& at) {
-  const path_ptr path(make_path(at, "par"));
-  if (!path) return false;  // load_params meets the same failure and ends the run
+  path_ptr path;
+  // load_params meets the same failure and ends the run.
+  if (!make_path(at, "par", path).ok()) return false;
   struct stat st {};
   return ::stat(path.get(), &st) != 0 && errno == ENOENT;
 }
@@ -145,35 +166,45 @@ bool par_missing(const program_files& at) {
 // other's changes. False when the run ends here: another editor holds it, or, for a
 // script call (`strict`), it cannot be had at all. The dialogue goes on without it, after
 // the warning, as it did before there was a lock.
-bool lock_files(const program_files& at, par_lock& lock, bool strict) {
-  const lock_end got = lock_par(at, lock);
-  return got == lock_end::held || (got == lock_end::unavailable && !strict);
+bool lock_files(const loaded& run, par_lock& lock, bool strict) {
+  const error got = lock_par(run.at, lock);
+  if (!got.ok()) tell(run.prog, got);
+  return got.ok() || (got.kind == error_kind::failed && !strict);
 }
 
 // The paths the check names, and the old DCE list it reads. False when a path cannot be
-// formed (reported).
-bool old_state(const program_files& at, check_paths& paths, port_state& ports) {
-  if (!form_check_paths(at, paths)) return false;
-  ports = old_dces(at.prog, paths);
+// formed (said).
+bool old_state(const loaded& run, check_paths& paths, port_state& ports) {
+  if (error e = form_check_paths(run.at, paths); !e.ok()) {
+    tell(run.prog, e);
+    return false;
+  }
+  ports = old_dces(paths);
   return true;
 }
 
-// Saves the set as quitting the menus does, then warns of what the check finds in it.
-run_end save(const program_files& at, loaded& run) {
-  if (save_session(at, run.cat, run.set, run.read) != save_end::saved) {
-    return run_end::refused;
-  }
+// Saves the set as quitting the menus does, then warns of what the check finds in the set
+// as written.
+run_end save(loaded& run) {
+  const error_list told = save_session(run.at, run.cat, run.set, run.read);
+  for (const error& e : told) tell(run.prog, e);
+  if (any_failed(told)) return run_end::refused;
   check_paths paths;
   port_state ports{};
-  if (old_state(at, paths, ports)) warn_after_saving(at.prog, paths, run.cat, run.set, ports);
+  if (!old_state(run, paths, ports)) return run_end::done;
+  // The dialogue's screen is out before the warnings about what it saved.
+  std::fflush(stdout);
+  for (const finding& f : parameter_findings(run.cat, run.set, ports)) {
+    tell(run.prog, warning(finding_line("warning: ", paths, f)));
+  }
   return run_end::done;
 }
 
 // -c and -m over what has been read.
-run_end check_or_map(command cmd, const program_files& at, const loaded& run) {
+run_end check_or_map(command cmd, const loaded& run) {
   check_paths paths;
   port_state ports{};
-  if (!old_state(at, paths, ports)) return cmd == command::map ? run_end::done : run_end::findings;
+  if (!old_state(run, paths, ports)) return cmd == command::map ? run_end::done : run_end::findings;
   if (cmd == command::map) {
     draw_map(paths, run.cat, run.set, ports, stdout);
     return run_end::done;
@@ -184,41 +215,37 @@ run_end check_or_map(command cmd, const program_files& at, const loaded& run) {
 }
 
 // -l, -c, -m: "par" is only read.
-run_end read_only(command cmd, const program_files& at) {
-  loaded run;
-  if (!read_cfg(at, run)) return run_end::load_failed;
+run_end read_only(command cmd, const char* prog, const program_files& at) {
+  loaded run{prog, at};
+  if (!read_cfg(run)) return run_end::load_failed;
   if (cmd == command::list) {
-    if (!par_missing(at) && !read_par(at, run)) return run_end::load_failed;
+    if (!par_missing(at) && !read_par(run)) return run_end::load_failed;
     print_config(run.cat);
     print_params(run.cat, run.set.params);
     return run_end::done;
   }
-  if (!read_par(at, run, true)) return run_end::load_failed;
-  return check_or_map(cmd, at, run);
+  if (!read_par(run, true)) return run_end::load_failed;
+  return check_or_map(cmd, run);
 }
 
 // The dialogue; `bus_word` names the bus of a fresh set, or is null. A "par" read with
 // warnings is edited only when `force`d: saving drops what they name.
-run_end edit(const program_files& at, const char* bus_word, bool force) {
+run_end edit(const char* prog, const program_files& at, const char* bus_word, bool force) {
+  loaded run{prog, at};
   par_lock lock;
-  if (!lock_files(at, lock, false)) return run_end::locked_out;
-  loaded run;
-  if (!read_cfg(at, run)) return run_end::load_failed;
-  if (!force &&
-      cfg_refused(at, run, "saving would drop what they name (editpar -f edits anyway)")) {
+  if (!lock_files(run, lock, false)) return run_end::locked_out;
+  if (!read_cfg(run)) return run_end::load_failed;
+  if (!force && cfg_refused(run, "saving would drop what they name (editpar -f edits anyway)")) {
     return run_end::refused;
   }
   if (par_missing(at)) {
-    char* bus_args[] = {const_cast<char*>(at.prog), const_cast<char*>(bus_word), nullptr};
+    char* bus_args[] = {const_cast<char*>(prog), const_cast<char*>(bus_word), nullptr};
     run.set = init_params(bus_word != nullptr ? 2 : 1, bus_args);
-  } else if (!read_par(at, run)) {
+  } else if (!read_par(run)) {
     return run_end::load_failed;
   } else if (run.par_warnings != 0 && !force) {
-    std::fputs(fmt::format("{}: par read with warnings: saving would drop what they name "
-                           "(editpar -f edits anyway)\n",
-                           at.prog)
-                   .c_str(),
-               stderr);
+    tell(prog, failure("par read with warnings: saving would drop what they name (editpar -f "
+                       "edits anyway)"));
     return run_end::refused;
   } else {
     unset_empty_bus(run.set.params);
@@ -229,34 +256,33 @@ run_end edit(const program_files& at, const char* bus_word, bool force) {
     edit_params(ed);
   } catch (const end_of_input&) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: end of input: par not written\n", at.prog);
+    tell(prog, failure("end of input: par not written"));
     return run_end::refused;
   }
-  return save(at, run);
+  return save(run);
 }
 
 // Changes from the command line: all of them or none, saved as quitting the menus saves.
-run_end script_call(const program_files& at, int argc, char** argv) {
+run_end script_call(const char* prog, const program_files& at, int argc, char** argv) {
   script s;
   std::string why;
   if (!parse_script(argc, argv, s, why)) {
-    std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
+    std::fprintf(stderr, "%s: %s\n", prog, why.c_str());
     std::fputs(usage, stderr);
     return run_end::bad_call;
   }
+  loaded run{prog, at};
   par_lock lock;
-  if (!lock_files(at, lock, true)) return run_end::locked_out;
-  loaded run;
-  if (!read_cfg(at, run)) return run_end::load_failed;
-  if (cfg_refused(at, run, "nothing changed")) return run_end::refused;
+  if (!lock_files(run, lock, true)) return run_end::locked_out;
+  if (!read_cfg(run)) return run_end::load_failed;
+  if (cfg_refused(run, "nothing changed")) return run_end::refused;
   const bool fresh = par_missing(at) && s.changes[0].op == 'a';
   if (fresh) {
     run.set = start_script_set(s);
-  } else if (!read_par(at, run)) {
+  } else if (!read_par(run)) {
     return run_end::load_failed;
   } else if (run.par_warnings != 0) {
-    std::fprintf(stderr, "%s: par read with warnings: a change would drop what they name\n",
-                 at.prog);
+    tell(prog, failure("par read with warnings: a change would drop what they name"));
     return run_end::refused;
   } else {
     unset_empty_bus(run.set.params);
@@ -264,10 +290,10 @@ run_end script_call(const program_files& at, int argc, char** argv) {
   editor ed(run.cat, run.set, stdin, stdout);
   if (run.set.params.mode == 0) set_mode_unasked(ed);
   if (!apply_script(ed, s, fresh, why)) {
-    std::fprintf(stderr, "%s: %s\n", at.prog, why.c_str());
+    tell(prog, failure(why));
     return run_end::refused;
   }
-  return save(at, run);
+  return save(run);
 }
 
 // The words of the dialogue: [-f] [WORD], WORD naming the bus by its first letter.
@@ -298,8 +324,7 @@ bool takes_no_more(command cmd) {
   return cmd != command::edit && cmd != command::script && cmd != command::bad_option;
 }
 
-run_end run_command(command cmd, const command_words& cl) {
-  const char* prog = cl.at.prog;
+run_end run_command(command cmd, const char* prog, const command_words& cl) {
   if (takes_no_more(cmd) && cl.words.size() > 1) {
     unexpected_argument(prog, cl.words[1], usage);
     return run_end::bad_call;
@@ -315,16 +340,16 @@ run_end run_command(command cmd, const command_words& cl) {
     case command::script: {
       std::vector<char*> args{const_cast<char*>(prog)};
       args.insert(args.end(), cl.words.begin(), cl.words.end());
-      return script_call(cl.at, static_cast<int>(args.size()), args.data());
+      return script_call(prog, cl.at, static_cast<int>(args.size()), args.data());
     }
     case command::edit: {
       const char* bus_word = nullptr;
       bool force = false;
       if (!dialogue_words(prog, cl.words, force, bus_word)) return run_end::bad_call;
-      return edit(cl.at, bus_word, force);
+      return edit(prog, cl.at, bus_word, force);
     }
     default:
-      return read_only(cmd, cl.at);
+      return read_only(cmd, prog, cl.at);
   }
 }
 
@@ -332,12 +357,18 @@ run_end run_command(command cmd, const command_words& cl) {
 int editpar_main(int argc, char** argv) {
   const char* prog = start_program(argc, argv);
   command_words cl;
-  if (!read_command_words(prog, argc, argv, usage, cl)) {
-    return finish_program(prog, 2, 1);
+  command cmd = command::bad_option;
+  run_end end = run_end::bad_call;
+  if (read_command_words(prog, argc, argv, usage, cl)) {
+    cmd = command_of(cl.words.empty() ? "" : cl.words[0]);
+    end = run_command(cmd, prog, cl);
   }
-  const command cmd = command_of(cl.words.empty() ? "" : cl.words[0]);
-  const run_end end = run_command(cmd, cl);
-  return finish_program(prog, exit_status(cmd, end), exit_status(cmd, run_end::output_lost));
+  // What it printed is part of what it was asked: a run that could not print it failed.
+  if (error out = flush_stdout(); !out.ok()) {
+    tell(prog, out);
+    if (end == run_end::done) end = run_end::output_lost;
+  }
+  return exit_status(cmd, end);
 }
 
 }  // namespace
