@@ -48,7 +48,7 @@ error make_path(const program_files& at, const char* name, path_ptr& path);
 void* path_alloc(std::size_t size);
 
 // Writes `text` to `f` as it is. Unlike fmt::print, a failed write does not throw: it is
-// left to the stream's error flag, which flush_stdout reports for standard output.
+// left to the stream's error flag, which flush_stdout returns for standard output.
 void write_text(std::FILE* f, std::string_view text);
 
 // Opens `path` for reading into `f` without waiting on it, so that a FIFO or a device in its

@@ -15,7 +15,7 @@ namespace kdz {
 // The name a program was started by (argv[0], or "" without one), for its paths and its
 // messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write, and
 // puts `stdout` on a stream of descriptor 1 that keeps the error of its first failed write
-// (buffered as stdio buffers standard output), for flush_stdout to report.
+// (buffered as stdio buffers standard output), for flush_stdout to return.
 const char* start_program(int argc, char** argv);
 // Flushes standard output at the end of the program. When it could not be written: "stdout: "
 // and the error text of the first write that failed.
