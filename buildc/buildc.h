@@ -85,13 +85,13 @@ struct run_outcome {
 // what `editpar -c` would find in the set as written. Nothing is written when an input
 // cannot be had or read cleanly (a "par" read with warnings, without -f) or a path cannot
 // be formed; a file that cannot be written does not stop the others.
-run_outcome run(const program_files& at, const run_options& options);
+[[nodiscard]] run_outcome run(const program_files& at, const run_options& options);
 // The exit status of a run: 1 when an input stopped it, a path could not be formed, or a
 // file could not be written; 0 otherwise.
 int exit_status(const run_outcome& r);
 
-// Says `e` on standard error after the program's name `prog`: every message of buildc goes
-// out here.
+// Says `e` on standard error after the program's name `prog`. Every message of buildc goes
+// out here but the usage errors of the command line, each followed by the usage.
 void tell(const char* prog, const error& e);
 
 // The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version. Returns

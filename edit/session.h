@@ -41,7 +41,7 @@ bool par_unchanged(const program_files& at, const par_as_read& read);
 // changed since it was read: your version is in <path>". The set is saved when none of what
 // comes back is a failure (a writers' lock that cannot be had is only a warning); set.lines
 // then tells where each value stands in the text written.
-error_list save_session(const program_files& at, const catalog& cat, board_set& set,
-                        const par_as_read& read);
+[[nodiscard]] error_list save_session(const program_files& at, const catalog& cat, board_set& set,
+                                      const par_as_read& read);
 
 }  // namespace kdz
