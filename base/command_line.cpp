@@ -13,8 +13,6 @@ namespace kdz {
 
 namespace {
 
-constexpr int USAGE_ERROR = 2;
-
 bool table_end(const option_row& row) {
   return row.letter == '\0' && row.name == nullptr;
 }
@@ -87,11 +85,6 @@ int read_options(command_line& cl, int argc, char** argv, const option_row* tabl
   return i;
 }
 
-int usage_error(const char* prog, const std::string& message) {
-  write_text(stderr, message);
-  return try_help(prog);
-}
-
 }  // namespace
 
 command_line read_command_line(int argc, char** argv, const option_row* table) {
@@ -122,34 +115,19 @@ int run_common_mode(common_mode mode, const char* name, const char* usage) {
   return 0;
 }
 
-int line_fault_error(const char* prog, const command_line& cl) {
+error line_fault_error(const command_line& cl) {
   if (cl.fault == line_fault::missing_value) {
-    return usage_error(prog, fmt::format("{}: {} needs {}\n", prog, cl.named, cl.needs));
+    return usage_error(fmt::format("{} needs {}", cl.named, cl.needs));
   }
-  return unknown_option(prog, cl.named.c_str());
+  return unknown_option(cl.named.c_str());
 }
 
-int unknown_option(const char* prog, const char* word) {
-  return usage_error(prog, fmt::format("{}: unknown option {}\n", prog, word));
+error unknown_option(const char* word) {
+  return usage_error(fmt::format("unknown option {}", word));
 }
 
-int unexpected_argument(const char* prog, const char* word) {
-  return usage_error(prog, fmt::format("{}: unexpected argument {}\n", prog, word));
-}
-
-int try_help(const char* prog) {
-  write_text(stderr, fmt::format("Try '{} --help' for more information.\n", prog));
-  return USAGE_ERROR;
-}
-
-void tell_where_cfg_is(const program_files& at) {
-  write_text(stderr, fmt::format("{}: the board catalog cfg is looked for in {}\n", at.prog,
-                                 where_files_are(at)));
-}
-
-void tell_par_missing(const program_files& at) {
-  write_text(stderr, fmt::format("{}: no par in {}: create one with editpar\n", at.prog,
-                                 where_files_are(at)));
+error unexpected_argument(const char* word) {
+  return usage_error(fmt::format("unexpected argument {}", word));
 }
 
 }  // namespace kdz

@@ -1,6 +1,6 @@
 // base, the bottom layer: what a program that reads and writes text files needs, knowing
-// nothing of boards: lines and their words and numbers, paths, files replaced whole, the
-// program's name and standard output, and a text formatted in memory.
+// nothing of boards: lines and their words and numbers, errors as values, paths, files
+// replaced whole, the program's name and standard output, and a text formatted in memory.
 //
 // lines.h: lines of a text file, read a block at a time and handed out exactly as fgets
 // would, and the words and numbers of a line.

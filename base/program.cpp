@@ -1,7 +1,6 @@
-// What both programs do at their start and at their end.
+// What both programs do at their start and at their end, and say after a failed load.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -55,14 +54,18 @@ const char* start_program(int argc, char** argv) {
   return argc > 0 && argv[0] != nullptr ? argv[0] : "";
 }
 
-int finish_program(const char* prog, int status, int failed) {
+error flush_stdout() {
   errno = 0;
-  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return status;
-  const int error = stdout_error != 0 ? stdout_error : errno != 0 ? errno : EIO;
-  std::fputs(fmt::format("{}: stdout: ", prog).c_str(), stderr);
-  errno = error;
-  std::perror("");
-  return std::max(status, failed);
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return {};
+  return failure("stdout: ", stdout_error != 0 ? stdout_error : errno != 0 ? errno : EIO);
+}
+
+error cfg_looked_for(const program_files& at) {
+  return failure(fmt::format("the board catalog cfg is looked for in {}", where_files_are(at)));
+}
+
+error no_par_in(const program_files& at) {
+  return failure(fmt::format("no par in {}: create one with editpar", where_files_are(at)));
 }
 
 }  // namespace kdz

@@ -1,9 +1,10 @@
 // base, the bottom layer: what a program that reads and writes text files needs, knowing
 // nothing of boards (lines.h says it whole).
 //
-// program.h: what both programs do at their start and end, and the command-line habits they
-// share: options in any order and bundled, "--", -h and --help, --version, and the usage
-// errors, each followed by the line that points to --help.
+// program.h: what both programs do at their start and end, the command-line habits they
+// share (options in any order and bundled, "--", -h and --help, --version, and the usage
+// errors, each followed by the line that points to --help), and where they say they
+// looked after a failed load.
 #pragma once
 
 #include <string>
@@ -16,12 +17,11 @@ namespace kdz {
 // The name a program was started by (argv[0], or "" without one), for its paths and its
 // messages. Ignores SIGXFSZ, so that a file grown past the size limit fails its write, and
 // puts `stdout` on a stream of descriptor 1 that keeps the error of its first failed write
-// (buffered as stdio buffers standard output), for finish_program to report.
+// (buffered as stdio buffers standard output), for flush_stdout to return.
 const char* start_program(int argc, char** argv);
-// The exit status once standard output is flushed: `status`; or, when standard output
-// could not be written, the greater of `status` and `failed`, after writing
-// "<prog>: stdout: " and the error text of the write that failed to standard error.
-int finish_program(const char* prog, int status, int failed);
+// Flushes standard output at the end of the program. When it could not be written: "stdout: "
+// and the error text of the first write that failed.
+error flush_stdout();
 
 // An option of a command line, a row of a program's table. The table ends with a row whose
 // letter is '\0' and whose name is null.
@@ -67,22 +67,22 @@ enum class common_mode { none, help, version };
 // Prints the usage or "<name> <version>" on standard output. Returns the exit status, 0.
 int run_common_mode(common_mode mode, const char* name, const char* usage);
 
-// The usage errors: each writes its message, then "Try '<prog> --help' for more
-// information." on standard error, and returns status 2.
-// The fault of `cl`: "<prog>: unknown option <named>", or "<prog>: <named> needs <needs>".
-int line_fault_error(const char* prog, const command_line& cl);
-// An option the program does not know: "<prog>: unknown option <word>".
-int unknown_option(const char* prog, const char* word);
-// A word the mode does not take: "<prog>: unexpected argument <word>".
-int unexpected_argument(const char* prog, const char* word);
-// The line that follows every usage error, alone; returns status 2.
-int try_help(const char* prog);
+// The usage errors, which a program says with help_line after them.
+// The fault of `cl`: "unknown option <named>", or "<named> needs <needs>".
+error line_fault_error(const command_line& cl);
+// An option the program does not know: "unknown option <word>".
+error unknown_option(const char* word);
+// A word the mode does not take: "unexpected argument <word>".
+error unexpected_argument(const char* word);
 
-// What follows the message of a catalog that cannot be loaded: "<prog>: the board catalog
-// cfg is looked for in <directory>", on standard error.
-void tell_where_cfg_is(const program_files& at);
-// What follows the message of a missing "par": "<prog>: no par in <directory>: create one
-// with editpar", on standard error.
-void tell_par_missing(const program_files& at);
+// The line a program says after a usage error, its name the one argument.
+constexpr char help_line[] = "Try '{} --help' for more information.\n";
+
+// What follows the message of a catalog that cannot be loaded: "the board catalog cfg is
+// looked for in <directory>".
+error cfg_looked_for(const program_files& at);
+// What follows the message of a missing "par": "no par in <directory>: create one with
+// editpar".
+error no_par_in(const program_files& at);
 
 }  // namespace kdz

@@ -188,27 +188,22 @@ bool write_in_place(const std::string& path, std::string_view text, bool sync) {
   return ok && closed;
 }
 
-// Whether fopen(path, "w") could open the file; decided without creating or changing
-// anything, and reported as fopen's failure when it could not.
-bool writable(const char* prog, const char* func, const char* path, const std::string& file,
-              struct stat& st, bool& exists) {
+// Whether fopen(path, "w") could open the file, decided without creating or changing
+// anything; when it could not, fopen's failure.
+error writable(const char* func, const char* path, const std::string& file, struct stat& st,
+               bool& exists) {
   exists = ::stat(path, &st) == 0;
   if (exists) {
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-      std::fputs(fmt::format("{}: {}: {} is not a regular file\n", prog, func, path).c_str(),
-                 stderr);
-      return false;
-    }
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return not_regular(func, path);
     // Neither truncated nor waited on: only asked whether it opens for writing.
     const fd_owner fd(::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) report_fopen(prog, func, path);
-    return fd.get() >= 0;
+    if (fd.get() < 0) return failed_call(func, "fopen", path);
+    return {};
   }
   if (errno == ENOENT && faccessat(AT_FDCWD, dir_of(file).c_str(), W_OK | X_OK, AT_EACCESS) == 0) {
-    return true;
+    return {};
   }
-  report_fopen(prog, func, path);
-  return false;
+  return failed_call(func, "fopen", path);
 }
 
 bool dir_takes_files(const std::string& file) {
@@ -293,9 +288,8 @@ bool place(staged_file::parts& p) {
 }
 
 // "write(<path>)", or "write(<path>.old)" when it was the ".old" copy that failed.
-void report_write(const staged_file::parts& p) {
-  const std::string path = p.old_failed ? p.path + ".old" : p.path;
-  report_call(p.prog, p.func, "write", path.c_str());
+error write_failed(const staged_file::parts& p) {
+  return failed_call(p.func, "write", p.old_failed ? p.path + ".old" : p.path);
 }
 
 }  // namespace
@@ -353,14 +347,14 @@ staged_file& staged_file::operator=(staged_file&& other) noexcept {
   return *this;
 }
 
-status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
-                  unsigned flags, staged_file& staged) {
+error stage_file(const char* func, const char* path, std::string_view text, unsigned flags,
+                 staged_file& staged) {
   staged.drop();
   std::string file = file_behind(path);
   struct stat st {};
   bool exists = false;
-  if (!writable(prog, func, path, file, st, exists)) return status::failed;
-  if (exists && same_contents(file, st, text)) return status::ok;
+  if (error e = writable(func, path, file, st, exists); !e.ok()) return e;
+  if (exists && same_contents(file, st, text)) return {};
   sweep_strays(file);
   staged_file::parts& p = staged.parts_;
   p.next.clear();
@@ -369,31 +363,28 @@ status stage_file(const char* prog, const char* func, const char* path, std::str
   p.in_place = false;
   hold_signals();  // released when `staged` is placed or dropped
   p.file = std::move(file);
-  p.prog = prog;
   p.func = func;
   p.path = path;
   p.sync = (flags & SYNC) != 0;
   if (!prepare(p, st, exists, text, exists && (flags & KEEP_OLD) != 0)) {
-    report_write(p);
+    error e = write_failed(p);
     staged.drop();
-    return status::failed;
+    return e;
   }
-  return status::ok;
+  return {};
 }
 
-status place_file(staged_file& staged) {
-  if (!staged.pending()) return status::ok;
+error place_file(staged_file& staged) {
+  if (!staged.pending()) return {};
   staged_file::parts& p = staged.parts_;
-  const bool placed = place(p);
-  if (!placed) report_write(p);
+  error e = place(p) ? error{} : write_failed(p);
   staged.drop();
-  return placed ? status::ok : status::failed;
+  return e;
 }
 
-status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
-                    unsigned flags) {
+error replace_file(const char* func, const char* path, std::string_view text, unsigned flags) {
   staged_file staged;
-  if (stage_file(prog, func, path, text, flags, staged) != status::ok) return status::failed;
+  if (error e = stage_file(func, path, text, flags, staged); !e.ok()) return e;
   return place_file(staged);
 }
 

@@ -28,9 +28,10 @@ enum replace_flag : unsigned {
   KEEP_OLD = 1,  // the previous version stays beside it as NAME.old, one generation
   SYNC = 2,      // the new contents reach the disk before they take the file's place
 };
-// Makes the file at `path` hold `text`, replacing it whole, as `func` of `prog`:
-// - where fopen(path, "w") would fail, that failure is reported as report_fopen does (a
-//   FIFO, socket or device as "<path> is not a regular file") and nothing is created or
+// Makes the file at `path` hold `text`, replacing it whole; the messages of its failures
+// name `func`:
+// - where fopen(path, "w") would fail, that failure comes back as "<func>: fopen(<path>) "
+//   and the error text (a FIFO, socket or device as not_regular) and nothing is created or
 //   changed;
 // - a file that already holds `text` is not touched;
 // - otherwise `text` goes to a temporary file beside the file (beside the file a symbolic
@@ -38,7 +39,7 @@ enum replace_flag : unsigned {
 //   group; a file of several hard links, or in a directory that takes no new file, is
 //   rewritten in place, its room reserved first (posix_fallocate) and its ".old" copy
 //   complete and flushed before a byte of it changes;
-// - a failure after that is reported as "write(<path>)", or "write(<path>.old)" when it was
+// - a failure after that comes back as "write(<path>)", or "write(<path>.old)" when it was
 //   the ".old" copy's; the file keeps its old contents (also when rewritten in place, unless
 //   a write fails after its room was reserved), a missing file stays missing, no temporary
 //   file is left, and the file and its ".old" copy are never two names of one file;
@@ -46,8 +47,7 @@ enum replace_flag : unsigned {
 //   ".NAME.old.PID", ".NAME.old.PID-N" of a process that no longer exists) is removed, as
 //   found when this process first replaced a file in that directory.
 // SIGINT, SIGTERM and SIGHUP wait until the file is replaced. stage_file then place_file.
-status replace_file(const char* prog, const char* func, const char* path, std::string_view text,
-                    unsigned flags);
+error replace_file(const char* func, const char* path, std::string_view text, unsigned flags);
 
 // One file's replacement made ready, nothing visible changed yet: the new contents written
 // and flushed beside the file, its ".old" copy complete and flushed. Move-only; dropped
@@ -57,8 +57,7 @@ class staged_file {
  public:
   // What was made, and what placing it still has to do (replace_file.cpp).
   struct parts {
-    const char* prog = nullptr;  // for the messages: the program's name and a function's,
-    const char* func = nullptr;  // which outlive every staged file
+    const char* func = nullptr;  // the function the messages name, which outlives every staged file
     std::string path;            // the path as given: the messages name it
     std::string file;            // the file itself, symbolic links followed; "" when none
     std::string text;            // the new contents, kept only for an in-place write
@@ -80,23 +79,23 @@ class staged_file {
  private:
   void drop() noexcept;  // removes what was made and not placed
   parts parts_;
-  friend status stage_file(const char* prog, const char* func, const char* path,
-                           std::string_view text, unsigned flags, staged_file& staged);
-  friend status place_file(staged_file& staged);
+  friend error stage_file(const char* func, const char* path, std::string_view text, unsigned flags,
+                          staged_file& staged);
+  friend error place_file(staged_file& staged);
 };
 // The first half of replace_file: everything but the renames (or the in-place write) that
-// make the new contents the file's. `prog` and `func` must outlive `staged`. Reports its failures
-// as replace_file does and then leaves `staged` empty and nothing changed; equal contents leave
-// `staged` empty too, with status::ok. Where the directory takes no new file, an existing ".old"
+// make the new contents the file's. `func` must outlive `staged`. Its failures come back as
+// replace_file's do, `staged` then empty and nothing changed; equal contents leave `staged`
+// empty too, all well. Where the directory takes no new file, an existing ".old"
 // copy is rewritten in place already here. REQUIRES: no other staged file of this process is for
 // the same file.
-status stage_file(const char* prog, const char* func, const char* path, std::string_view text,
-                  unsigned flags, staged_file& staged);
+error stage_file(const char* func, const char* path, std::string_view text, unsigned flags,
+                 staged_file& staged);
 // The second half: renames the new contents onto the file, then the ".old" copy onto
 // "NAME.old" (a file rewritten in place: its ".old" copy first, then the file). A failure
-// is reported as replace_file reports it. `staged` is empty afterwards; an empty one is
-// status::ok.
-status place_file(staged_file& staged);
+// comes back as replace_file's. `staged` is empty afterwards; placing an empty one is all
+// well.
+error place_file(staged_file& staged);
 
 // SIGINT, SIGTERM and SIGHUP wait from the first hold_signals to the release_signals that
 // matches the last one still held; holds nest, and end in any order.

@@ -94,22 +94,21 @@ TEST(ReadDecimal, AgreesWithStrtol) {
 // -C DIR; the allocation failure is buildc/run_test.cpp's.
 TEST(MakePath, JoinsPackageDirectoryAndName) {
   struct {
-    const char* prog;
-    const char* dir;  // -C DIR, or null
+    const char* where;  // the invocation path, or with `dir` the directory of -C DIR
+    bool dir;
     const char* name;
     const char* path;
-  } const cases[] = {{"dir/sub/prog", nullptr, "cfg", "dir/sub/cfg"},
-                     {"prog", nullptr, "cfg", "cfg"},
-                     {"/x/", nullptr, "par", "/x/par"},
-                     {"/usr/bin/buildc", "pkg", "cfg", "pkg/cfg"},
-                     {"buildc", "/srv/pkg/", "par", "/srv/pkg/par"},
-                     {"buildc", "/", "par", "/par"}};
+  } const cases[] = {{"dir/sub/prog", false, "cfg", "dir/sub/cfg"},
+                     {"prog", false, "cfg", "cfg"},
+                     {"/x/", false, "par", "/x/par"},
+                     {"pkg", true, "cfg", "pkg/cfg"},
+                     {"/srv/pkg/", true, "par", "/srv/pkg/par"},
+                     {"/", true, "par", "/par"}};
   for (const auto& c : cases) {
-    const program_files at = c.dir ? in_directory(c.prog, c.dir) : beside_program(c.prog);
-    const path_ptr p(make_path(at, c.name));
-    ASSERT_NE(p, nullptr);
-    EXPECT_STREQ(p.get(), c.path) << c.prog;
-    EXPECT_STREQ(at.prog, c.prog);
+    const program_files at = c.dir ? in_directory(c.where) : beside_program(c.where);
+    path_ptr p;
+    ASSERT_TRUE(make_path(at, c.name, p).ok());
+    EXPECT_STREQ(p.get(), c.path) << c.where;
   }
 }
 

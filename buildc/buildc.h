@@ -9,6 +9,7 @@
 
 #include <iterator>
 
+#include "base/error.h"
 #include "base/files.h"
 #include "base/out_file.h"
 #include "model/catalog.h"
@@ -68,18 +69,37 @@ struct run_options {
                                   // in the package
 };
 
+// What a run came to: what it has to say on standard error, in the order it met it, and
+// what each part came to, from which exit_status decides the run's status.
+struct run_outcome {
+  error_list told;
+  error_kind cfg = error_kind::ok;
+  error_kind par = error_kind::ok;    // failed too for a "par" read with warnings, without -f
+  error_kind old = error_kind::ok;    // failed when an old "Init" or "dces" exists but was not read
+  error_kind paths = error_kind::ok;  // the path of a package file could not be formed
+  error_kind out_dir = error_kind::ok;  // -o DIR was missing and could not be made
+  error_kind files = error_kind::ok;    // the first new file that could not be written
+  int warnings = 0;                     // of both readers: the check counts each as a problem
+};
+
 // Under the package directory's writers' lock, reads "cfg", "par" and the old "Init" and
 // "dces" there, then writes the driver package there (or as `options` say; a missing -o DIR
-// is made with its parents first), then warns of what `editpar -c` would find in the set as
-// written. Returns the exit status: 1 when an input cannot be had or read cleanly (a "par"
-// read with warnings, without -f; nothing is then written or made), when -o DIR cannot be
-// made, when a path cannot be formed, or when a file could not be written (the others are
-// written all the same); 0 otherwise.
-int run(const program_files& at, const run_options& options);
+// is made with its parents first), then counts what `editpar -c` would find in the set as
+// written. Nothing is written or made when an input cannot be had or read cleanly (a "cfg"
+// or "par" read with warnings, without -f) or a path cannot be formed; a file that cannot
+// be written does not stop the others.
+[[nodiscard]] run_outcome run(const program_files& at, const run_options& options);
+// The exit status of a run: 1 when an input stopped it, -o DIR could not be made, a path
+// could not be formed, or a file could not be written; 0 otherwise.
+int exit_status(const run_outcome& r);
+
+// Says `e` on standard error after the program's name `prog`. Every message of buildc goes
+// out here.
+void tell(const char* prog, const error& e);
 
 // The command line of buildc: [-C DIR] [-f] [-n | -o DIR], -h, --help, --version, in any
 // order and bundled, judged whole before -C DIR is entered. Returns the exit status of the
-// whole program.
+// whole program, once standard output is flushed.
 int buildc_main(const char* prog, int argc, char** argv);
 
 }  // namespace kdz

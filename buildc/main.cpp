@@ -4,5 +4,5 @@
 
 int main(int argc, char** argv) {
   const char* prog = kdz::start_program(argc, argv);
-  return kdz::finish_program(prog, kdz::buildc_main(prog, argc, argv), 1);
+  return kdz::buildc_main(prog, argc, argv);
 }

@@ -37,18 +37,21 @@ constexpr option_row options_of_buildc[] = {
 
 constexpr int USAGE_ERROR = 2;
 
+// Says `e`, a reason not to run at all: status 2.
+int refuse(const char* prog, const error& e) {
+  tell(prog, e);
+  return USAGE_ERROR;
+}
+
 // The package directory: beside the program, or -C DIR when DIR can be searched.
-bool package_directory(const char* prog, const char* dir, program_files& at) {
+error package_directory(const char* prog, const char* dir, program_files& at) {
   if (dir == nullptr) {
     at = beside_program(prog);
-    return true;
+    return {};
   }
-  if (const int error = directory_error(dir)) {
-    write_text(stderr, fmt::format("{}: -C {}: {}\n", prog, dir, std::strerror(error)));
-    return false;
-  }
-  at = in_directory(prog, dir);
-  return true;
+  if (const int number = directory_error(dir)) return failure(fmt::format("-C {}: ", dir), number);
+  at = in_directory(dir);
+  return {};
 }
 
 // A run with -o leaves the package directory alone: DIR may not be that directory. A DIR
@@ -61,37 +64,49 @@ bool names_package(const program_files& at, const char* dir) {
          package.st_dev == out.st_dev && package.st_ino == out.st_ino;
 }
 
-// The options of a run from a well-formed command line; a status for one it refuses.
-int judge_options(const char* prog, const command_line& cl, run_options& options) {
-  if (!cl.words.empty()) return unexpected_argument(prog, cl.words[0]);
+// The options of a run from a well-formed command line; a usage error for one it refuses.
+error judge_options(const command_line& cl, run_options& options) {
+  if (!cl.words.empty()) return unexpected_argument(cl.words[0]);
   options.force = given(cl, OPT_FORCE);
   options.dry_run = given(cl, OPT_DRY_RUN);
   options.out_dir = last_value(cl, OPT_OUT);
   if (options.dry_run && options.out_dir != nullptr) {
-    write_text(stderr, fmt::format("{}: -n and -o exclude each other\n", prog));
-    return try_help(prog);
+    return usage_error("-n and -o exclude each other");
   }
-  return 0;
+  return {};
 }
 
-}  // namespace
-
-int buildc_main(const char* prog, int argc, char** argv) {
+// The whole run of the command line, but for standard output's last flush.
+int run_command(const char* prog, int argc, char** argv) {
   const command_line cl = read_command_line(argc, argv, options_of_buildc);
-  if (cl.fault != line_fault::none) return line_fault_error(prog, cl);
+  if (cl.fault != line_fault::none) return refuse(prog, line_fault_error(cl));
   const bool help = given(cl, OPT_HELP);
   if ((help || given(cl, OPT_VERSION)) && cl.words.empty()) {
     return run_common_mode(help ? common_mode::help : common_mode::version, "buildc", usage);
   }
   run_options options;
-  if (const int refused = judge_options(prog, cl, options)) return refused;
+  if (error e = judge_options(cl, options); !e.ok()) return refuse(prog, e);
   program_files at;
-  if (!package_directory(prog, last_value(cl, OPT_DIR), at)) return USAGE_ERROR;
-  if (options.out_dir != nullptr && names_package(at, options.out_dir)) {
-    write_text(stderr, fmt::format("{}: -o names the package directory\n", prog));
-    return USAGE_ERROR;
+  if (error e = package_directory(prog, last_value(cl, OPT_DIR), at); !e.ok()) {
+    return refuse(prog, e);
   }
-  return run(at, options);
+  if (options.out_dir != nullptr && names_package(at, options.out_dir)) {
+    return refuse(prog, failure("-o names the package directory"));
+  }
+  const run_outcome r = run(at, options);
+  for (const error& e : r.told) tell(prog, e);
+  return exit_status(r);
+}
+
+}  // namespace
+
+int buildc_main(const char* prog, int argc, char** argv) {
+  const int status = run_command(prog, argc, argv);
+  const error out = flush_stdout();
+  if (out.ok()) return status;
+  // What it printed is part of what it was asked: a run that could not print it failed.
+  tell(prog, out);
+  return status == 0 ? 1 : status;
 }
 
 }  // namespace kdz

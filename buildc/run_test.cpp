@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "base/files.h"
 #include "buildc/buildc.h"
@@ -56,16 +57,16 @@ TEST(Run, PathFailureEndsTheRun) {
     std::ofstream(dir / "par") << "mode interrupt\ntype bd8\nsize 16\nirq 5\ndpa d0000\n";
     alloc_calls = 0;
     failing_call = c.failing;
-    testing::internal::CaptureStderr();
-    const int status = run(beside_program(prog.c_str()), {});
-    const std::string err = testing::internal::GetCapturedStderr();
+    const run_outcome r = run(beside_program(prog.c_str()), {});
     SCOPED_TRACE(c.failing);
-    EXPECT_EQ(status, c.status);
-    std::string want = c.failing != 0 ? prog + ": make_path: malloc() : no memory\n" : "";
+    EXPECT_EQ(exit_status(r), c.status);
+    std::vector<std::string> told;
+    for (const error& e : r.told) told.push_back(message(e));
+    std::vector<std::string> want;
+    if (c.failing != 0) want.emplace_back("make_path: malloc() : no memory");
     // A catalog that cannot be had, for whatever reason, is followed by where it was sought.
-    if (c.failing == 2)
-      want += prog + ": the board catalog cfg is looked for in " + dir.string() + "\n";
-    EXPECT_EQ(err, want);
+    if (c.failing == 2) want.push_back("the board catalog cfg is looked for in " + dir.string());
+    EXPECT_EQ(told, want);
     for (int i = 0; i < PKG_FILES; ++i)
       EXPECT_EQ(fs::exists(dir / package_files[i].name), i < c.written) << i;
   }

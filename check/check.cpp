@@ -1,7 +1,5 @@
 // The check `editpar -c` whole: the rules of the readers, the catalog and the parameter
 // set run in that order, their findings kept and sorted, or only counted.
-#include <fmt/format.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -18,16 +16,16 @@
 
 namespace kdz {
 
-bool form_check_paths(const program_files& at, check_paths& paths) {
-  paths.cfg.reset(make_path(at, "cfg"));
-  if (paths.cfg) paths.par.reset(make_path(at, "par"));
-  if (paths.par) paths.dces.reset(make_path(at, package_files[PKG_DCES].name));
-  return paths.dces != nullptr;
+error form_check_paths(const program_files& at, check_paths& paths) {
+  if (error e = make_path(at, "cfg", paths.cfg); !e.ok()) return e;
+  if (error e = make_path(at, "par", paths.par); !e.ok()) return e;
+  return make_path(at, package_files[PKG_DCES].name, paths.dces);
 }
 
-port_state old_dces(const char* /*prog*/, const check_paths& paths) {
+port_state old_dces(const check_paths& paths) {
   port_state ports{};
-  if (read_old_dces(paths.dces.get(), ports) != old_read::read) return port_state{};
+  // Whatever kept it from being read, no line of it counts.
+  if (!load_dces(paths.dces.get(), ports).ok()) return port_state{};
   return ports;
 }
 
@@ -79,15 +77,6 @@ int check_set(const check_paths& paths, const catalog& cat, const board_set& set
   const std::vector<finding> all = all_findings(cat, set, ports);
   for (const finding& f : all) print_finding(out, "", paths, f);
   return static_cast<int>(all.size()) + warnings;
-}
-
-void warn_after_saving(const char* prog, const check_paths& paths, const catalog& cat,
-                       const board_set& set, const port_state& ports) {
-  const std::string prefix = fmt::format("{}: warning: ", prog);
-  std::fflush(stdout);
-  for (const finding& f : parameter_findings(cat, set, ports)) {
-    print_finding(stderr, prefix.c_str(), paths, f);
-  }
 }
 
 }  // namespace kdz

@@ -36,11 +36,12 @@ struct check_paths {
 };
 
 // The paths of "cfg", "par" and the old DCE list "dces" (as the package table names it) in
-// the package directory; false after make_path reported a failure.
-bool form_check_paths(const program_files& at, check_paths& paths);
-// The old DCE list at paths.dces, read as buildc reads it; when it cannot be read, silently,
-// no port is a DCE line (the check judges "par", and buildc refuses such a file itself).
-port_state old_dces(const char* prog, const check_paths& paths);
+// the package directory; make_path's failure when one cannot be formed.
+error form_check_paths(const program_files& at, check_paths& paths);
+// The old DCE list at paths.dces, read as buildc reads it; when it cannot be read, no port is
+// a DCE line, and nothing is said (the check judges "par", and buildc refuses such a file
+// itself).
+port_state old_dces(const check_paths& paths);
 // What the readers could not use and the check can point at: a board dropped for an
 // unknown type, the first line of each file whose last word ends in a carriage return.
 std::vector<finding> reader_findings(const catalog& cat, const board_set& set);
@@ -67,10 +68,5 @@ std::string finding_line(const char* prefix, const check_paths& paths, const fin
 // `warnings`, the number of the readers' warnings. `ports` is the old DCE list (old_dces).
 int check_set(const check_paths& paths, const catalog& cat, const board_set& set,
               const port_state& ports, int warnings, std::FILE* out);
-// After "par" was saved: the parameter findings of the set as written (set.lines as
-// save_params left them) with the old DCE list `ports`, each on standard error after
-// "<prog>: warning: ".
-void warn_after_saving(const char* prog, const check_paths& paths, const catalog& cat,
-                       const board_set& set, const port_state& ports);
 
 }  // namespace kdz

@@ -71,7 +71,7 @@ struct editor {
 struct end_of_input {};
 
 // Writes the formatted text to `f` with write_text: a failed write is left to the
-// stream's error flag, for finish_program to report.
+// stream's error flag, for flush_stdout to return.
 template <typename... T>
 void put(std::FILE* f, fmt::format_string<T...> format, T&&... args) {
   fmt::memory_buffer text;

@@ -32,68 +32,63 @@ bool read_rest(std::FILE* f, std::string& bytes) {
 }
 
 // Saves the set as "par.new" beside "par", for the user to compare with the "par" that
-// took the place of the one read.
-save_end save_aside(const program_files& at, const catalog& cat, const board_set& set) {
-  const path_ptr path(make_path(at, "par.new"));
+// took the place of the one read. Even when that works, the set is not saved.
+error save_aside(const program_files& at, const catalog& cat, const board_set& set) {
+  path_ptr path;
+  if (error e = make_path(at, "par.new", path); !e.ok()) return e;
   par_where lines{};
-  if (path == nullptr) return save_end::failed;
   const std::string text = params_text(cat, set.params, lines);
-  if (replace_file(at.prog, "save_params", path.get(), text, SYNC) != status::ok) {
-    return save_end::failed;
-  }
-  std::fputs(
-      fmt::format("{}: par changed since it was read: your version is in {}\n", at.prog, path.get())
-          .c_str(),
-      stderr);
-  return save_end::aside;
+  if (error e = replace_file("save_params", path.get(), text, SYNC); !e.ok()) return e;
+  error aside =
+      failure(fmt::format("par changed since it was read: your version is in {}", path.get()));
+  aside.path = path.get();
+  return aside;
 }
 
 // "par", then each file of the package table at 1 + its row: each replacement made ready,
 // then placed in this order.
 using save_group = std::array<staged_file, 1 + PKG_FILES>;
 
-// Reads the package file `f` into `text`, where it exists (`exists`). False after a failure
-// to read it (reported).
-bool read_port_file(const program_files& at, const package_file& f, bool& exists,
-                    std::string& text) {
-  const path_ptr path(make_path(at, f.name));
+// Reads the package file `f` into `text`, where it exists (`exists`).
+error read_port_file(const program_files& at, const package_file& f, bool& exists,
+                     std::string& text) {
+  path_ptr path;
+  if (error e = make_path(at, f.name, path); !e.ok()) return e;
   struct stat st {};
-  if (path == nullptr) return false;
   exists = ::stat(path.get(), &st) == 0 || errno != ENOENT;
-  if (!exists) return true;
+  if (!exists) return {};
   const auto read = [&](std::FILE* in) { return read_rest(in, text); };
-  return load_beside(at, f.name, f.func, read) == status::ok;
+  return load_beside(at, f.name, f.func, read);
 }
 
-// Stages the text of the package file `f` that follows `moves`, where it exists. False
-// after a failure to read or stage it (reported).
-bool stage_port_file(const program_files& at, const package_file& f, const board_moves& moves,
-                     staged_file& staged) {
+// Stages the text of the package file `f` that follows `moves`, where it exists.
+error stage_port_file(const program_files& at, const package_file& f, const board_moves& moves,
+                      staged_file& staged) {
   bool exists = false;
   std::string text;
-  if (!read_port_file(at, f, exists, text)) return false;
-  if (!exists) return true;
-  const path_ptr path(make_path(at, f.name));
-  return path != nullptr && stage_file(at.prog, f.func, path.get(), f.move(text, moves), f.flags,
-                                       staged) == status::ok;
+  if (error e = read_port_file(at, f, exists, text); !e.ok() || !exists) return e;
+  path_ptr path;
+  if (error e = make_path(at, f.name, path); !e.ok()) return e;
+  return stage_file(f.func, path.get(), f.move(text, moves), f.flags, staged);
 }
 
-// Stages "par" and, after deletions, the files that follow the boards. False after a
-// failure (reported).
-bool stage_group(const program_files& at, const catalog& cat, board_set& set, save_group& group) {
-  if (save_params(at, cat, set, group[0]) != status::ok) return false;
-  if (!boards_deleted(set.moves)) return true;
+// Stages "par" and, after deletions, the files that follow the boards; the first failure
+// ends it.
+error stage_group(const program_files& at, const catalog& cat, board_set& set, save_group& group) {
+  if (error e = save_params(at, cat, set, group[0]); !e.ok()) return e;
+  if (!boards_deleted(set.moves)) return {};
   for (std::size_t k = 1; k < group.size(); ++k) {
     const package_file& f = package_files[k - 1];
-    if (f.move != nullptr && !stage_port_file(at, f, set.moves, group[k])) return false;
+    if (f.move == nullptr) continue;
+    if (error e = stage_port_file(at, f, set.moves, group[k]); !e.ok()) return e;
   }
-  return true;
+  return {};
 }
 
 }  // namespace
 
-status load_par(const program_files& at, const catalog& cat, board_set& set, warning_list& warnings,
-                par_as_read& read) {
+error load_par(const program_files& at, const catalog& cat, board_set& set, warning_list& warnings,
+               par_as_read& read) {
   read = {};
   const auto parse = [&](std::FILE* f) {
     struct stat st {};
@@ -109,42 +104,52 @@ status load_par(const program_files& at, const catalog& cat, board_set& set, war
 }
 
 bool par_unchanged(const program_files& at, const par_as_read& read) {
-  const path_ptr path(make_path(at, "par"));
-  if (path == nullptr) return false;
+  path_ptr path;
+  if (!make_path(at, "par", path).ok()) return false;
   struct stat st {};
   if (::stat(path.get(), &st) != 0) return errno == ENOENT && !read.existed;
   if (!read.existed || st.st_dev != read.dev || st.st_ino != read.ino) return false;
   return file_holds(path.get(), read.bytes);
 }
 
-save_end save_session(const program_files& at, const catalog& cat, board_set& set,
-                      const par_as_read& read) {
-  const package_lock writers(at);
-  if (!par_unchanged(at, read)) return save_aside(at, cat, set);
+error_list save_session(const program_files& at, const catalog& cat, board_set& set,
+                        const par_as_read& read) {
+  package_lock writers;
+  error_list told;
+  // A lock that cannot be had is no lock, as on a file system without locks: the save goes
+  // on, and the reason is only a warning.
+  if (error e = lock_package(at, writers); !e.ok()) {
+    e.kind = error_kind::warning;
+    told.push_back(std::move(e));
+  }
   save_group group;
-  if (!stage_group(at, cat, set, group)) return save_end::failed;
+  error first =
+      par_unchanged(at, read) ? stage_group(at, cat, set, group) : save_aside(at, cat, set);
   // Without the new "par", "Init" and "dces" renumbered would not follow it; once it is
   // placed, each of them placed is one less file out of step with it.
-  if (place_file(group[0]) != status::ok) return save_end::failed;
-  bool placed = true;
-  for (std::size_t k = 1; k < group.size(); ++k) {
-    placed = place_file(group[k]) == status::ok && placed;
+  if (first.ok()) first = place_file(group[0]);
+  if (!first.ok()) {
+    told.push_back(std::move(first));
+    return told;
   }
-  return placed ? save_end::saved : save_end::failed;
+  for (std::size_t k = 1; k < group.size(); ++k) {
+    if (error e = place_file(group[k]); !e.ok()) told.push_back(std::move(e));
+  }
+  return told;
 }
 
-bool preview_session(const program_files& at, const catalog& cat, board_set& set,
-                     const par_as_read& read, std::vector<file_preview>& files) {
+error preview_session(const program_files& at, const catalog& cat, board_set& set,
+                      const par_as_read& read, std::vector<file_preview>& files) {
   files.push_back({"par", read.bytes, params_text(cat, set.params, set.lines)});
-  if (!boards_deleted(set.moves)) return true;
+  if (!boards_deleted(set.moves)) return {};
   for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
     bool exists = false;
     std::string text;
     if (f->move == nullptr) continue;
-    if (!read_port_file(at, *f, exists, text)) return false;
+    if (error e = read_port_file(at, *f, exists, text); !e.ok()) return e;
     if (exists) files.push_back({f->name, text, f->move(text, set.moves)});
   }
-  return true;
+  return {};
 }
 
 }  // namespace kdz

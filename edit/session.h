@@ -25,30 +25,25 @@ struct par_as_read {
   ino_t ino = 0;
   std::string bytes;
 };
-// load_params (same reports and statuses), also recording in `read` the file it read.
-status load_par(const program_files& at, const catalog& cat, board_set& set, warning_list& warnings,
-                par_as_read& read);
+// load_params (the same errors), also recording in `read` the file it read.
+error load_par(const program_files& at, const catalog& cat, board_set& set, warning_list& warnings,
+               par_as_read& read);
 // Whether "par" of `at` is still the file `read` describes: the same device, inode and
 // bytes, or still absent when it was absent. False also for a path that cannot be formed.
 bool par_unchanged(const program_files& at, const par_as_read& read);
 
-// How a session's save ended.
-enum class save_end {
-  saved,   // "par" holds the set (or already held it)
-  aside,   // "par" changed since it was read: the set went to "par.new" (reported)
-  failed,  // a file could not be written (reported)
-};
-// Saves the set while holding the writers' lock of the package directory (package_lock).
+// Saves the set while holding the writers' lock of the package directory (lock_package).
 // When par_unchanged(at, read): "par" as save_params writes it and, when boards as read
 // were deleted (set.moves), each file of the package table that follows the boards
-// ("Init", then "dces") rewritten to follow them where it exists; all are staged first (a
-// failure: nothing replaced), then placed in that order; when "par" cannot be placed, the
-// others are not. Otherwise the set goes to "par.new" only,
-// replaced whole, after "<prog>: par changed since it was read: your version is in
-// <path>" on standard error. set.lines then tells where each value stands in the text
-// written.
-save_end save_session(const program_files& at, const catalog& cat, board_set& set,
-                      const par_as_read& read);
+// ("Init", then "dces") rewritten to follow them where it exists; all are staged first (the
+// first failure: nothing replaced), then placed in that order; when "par" cannot be placed,
+// the others are not, and each of the others that fails is one more failure. Otherwise the
+// set goes to "par.new" only, replaced whole, and all it comes to is the failure "par
+// changed since it was read: your version is in <path>". The set is saved when none of what
+// comes back is a failure (a writers' lock that cannot be had is only a warning); set.lines
+// then tells where each value stands in the text written.
+[[nodiscard]] error_list save_session(const program_files& at, const catalog& cat, board_set& set,
+                                      const par_as_read& read);
 
 // A file as a save would leave it: its name in the package directory, its bytes now ("" when
 // it does not exist) and after the save.
@@ -60,8 +55,8 @@ struct file_preview {
 // What save_session would write when "par" is unchanged, writing nothing: "par" (now: as
 // `read`), then, when boards as read were deleted, each file of the package table that
 // follows the boards and exists. set.lines then tells where each value would stand in "par".
-// False after a file that cannot be read (reported).
-bool preview_session(const program_files& at, const catalog& cat, board_set& set,
-                     const par_as_read& read, std::vector<file_preview>& files);
+// A file that cannot be read comes back as its error.
+error preview_session(const program_files& at, const catalog& cat, board_set& set,
+                      const par_as_read& read, std::vector<file_preview>& files);
 
 }  // namespace kdz

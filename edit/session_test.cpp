@@ -1,5 +1,6 @@
-// The files of an editing session: when "par" counts as changed since it was read. The
-// save itself is tried on the real program, in tests/editpar/process_test.cpp.
+// The files of an editing session: when "par" counts as changed since it was read, and a
+// failure once "par" is placed. The save itself is tried on the real program, in
+// tests/editpar/process_test.cpp.
 #include "edit/session.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include "base/files.h"
 #include "edit/edit_test_files.h"
+#include "edit/editor.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
@@ -29,7 +31,7 @@ struct scratch {
     fs::create_directories(top / "A");
   }
   ~scratch() { fs::remove_all(top); }
-  program_files in(const char* dir) const { return in_directory("editpar", (top / dir).c_str()); }
+  program_files in(const char* dir) const { return in_directory((top / dir).c_str()); }
 };
 
 TEST(ParUnchanged, OnlyTheFileThatWasRead) {
@@ -68,13 +70,36 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
     warning_list warnings;
     par_as_read read;
     if (c.exists) {
-      ASSERT_EQ(load_par(s.in("A"), cat, set, warnings, read), status::ok) << c.what;
+      ASSERT_TRUE(load_par(s.in("A"), cat, set, warnings, read).ok()) << c.what;
       EXPECT_EQ(read.bytes, text) << c.what;
       EXPECT_EQ(set.params.boards[0].ioa, 0x300) << c.what;
     }
     c.meanwhile(par);
     EXPECT_EQ(par_unchanged(s.in("A"), read), c.unchanged) << c.what;
   }
+}
+
+// Once "par" is placed, "Init" that cannot take its ".old" copy is still a failure of the
+// save, and comes back after the others are placed.
+TEST(SaveSession, AFailureAfterParIsPlacedComesBack) {
+  const scratch s;
+  const catalog cat = edit_test::read_catalog(edit_test::catalog_text);
+  const fs::path dir = s.top / "A";
+  std::ofstream(dir / "par") << "mode interrupt\nbus at\ntype at8\nsize 16\nirq 5\nioa 300\n"
+                                "type at8\nsize 16\nirq 5\nioa 320\n";
+  std::ofstream(dir / "Init") << "a10:23:respawn:/etc/getty ttya10 9600\n";
+  fs::create_directory(dir / "Init.old");
+  board_set set{};
+  warning_list warnings;
+  par_as_read read;
+  ASSERT_TRUE(load_par(s.in("A"), cat, set, warnings, read).ok());
+  remove_board(set, 1);
+  const error_list told = save_session(s.in("A"), cat, set, read);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(message(told[0]),
+            "build_init: write(" + (dir / "Init.old").string() + ") Is a directory");
+  EXPECT_TRUE(any_failed(told));
+  EXPECT_TRUE(fs::exists(dir / "par.old"));
 }
 
 }  // namespace

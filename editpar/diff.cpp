@@ -96,7 +96,7 @@ std::string read_all(int fd) {
 
 }  // namespace
 
-bool print_diff(const char* prog, const char* name, std::string_view now, std::string_view after) {
+error print_diff(const char* name, std::string_view now, std::string_view after) {
   const descriptor before_file(unnamed_copy(now));
   const descriptor after_file(before_file.fd < 0 ? -1 : unnamed_copy(after));
   std::array<int, 2> pipe_ends{-1, -1};
@@ -107,21 +107,17 @@ bool print_diff(const char* prog, const char* name, std::string_view now, std::s
     const descriptor to_diff(pipe_ends[1]);
     if (error == 0) pid = start_diff(name, before_file.fd, after_file.fd, to_diff.fd, error);
   }
-  if (pid < 0) {
-    write_text(stderr, fmt::format("{}: diff: {}\n", prog, std::strerror(error)));
-    return false;
-  }
+  if (pid < 0) return failure("diff: ", error);
   const std::string shown = read_all(from_diff.fd);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   // diff exits 1 for files that differ, 0 for equal ones; 2 after its own message.
   if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) {
-    write_text(stderr, fmt::format("{}: diff failed for {}\n", prog, name));
-    return false;
+    return failure(fmt::format("diff failed for {}", name));
   }
   write_text(stdout, shown);
-  return true;
+  return {};
 }
 
 }  // namespace kdz

@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "base/error.h"
 #include "base/files.h"
 #include "base/program.h"
 #include "edit/script.h"
@@ -26,18 +27,20 @@ struct call {
   script changes{};                // -a, -d, -e, -M
 };
 
-// Reads the command line of `prog` into `c` and judges it whole, then the directory of -C,
-// before any file is read. False when the call ends here, with its exit status in `status`:
-// 0 after the usage or the version on standard output, 2 after a usage error (its message,
-// then the line pointing to --help) or a -C directory that cannot be entered
-// ("<prog>: -C <DIR>: " and the error text), on standard error. REQUIRES: `c` stays where
-// it is while the call runs.
-bool read_call(const char* prog, int argc, char** argv, call& c, int& status);
+// The usage, which -h and --help print.
+extern const char editpar_usage[];
+
+// Reads the command line of the program invoked as `prog` into `c` and judges it whole, then
+// the directory of -C, before any file is read. -h, -help and --version leave c.cmd help or
+// version. An error ends the call with status 2: a usage error, or a -C directory that
+// cannot be entered ("-C <DIR>: " and the error text). REQUIRES: `c` stays where it is while
+// the call runs.
+error read_call(const char* prog, int argc, char** argv, call& c);
 
 // Prints on standard output what `diff -u --label <name> --label "<name> (after)"` prints
 // for the texts `now` and `after` (the system's diff, run without a shell, its texts in
-// temporary files that no name leads to). False after "<prog>: diff: " and the error text,
-// or "<prog>: diff failed for <name>", on standard error.
-bool print_diff(const char* prog, const char* name, std::string_view now, std::string_view after);
+// temporary files that no name leads to). Fails with "diff: " and the error text, or "diff
+// failed for <name>".
+error print_diff(const char* name, std::string_view now, std::string_view after);
 
 }  // namespace kdz

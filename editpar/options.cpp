@@ -14,9 +14,9 @@
 
 namespace kdz {
 
-namespace {
+namespace {}  // namespace
 
-constexpr char usage[] =
+const char editpar_usage[] =
     "usage: editpar [-C DIR] [-f] [at|mc]   create or edit \"par\" interactively\n"
     "       editpar [-C DIR] -l   list the catalog and the parameters\n"
     "       editpar [-C DIR] -c   check the parameters against the catalog\n"
@@ -32,6 +32,8 @@ constexpr char usage[] =
     "  -f      edit even a par read with warnings\n"
     "  -n      write nothing; show what par, Init and dces would become, as diff -u\n"
     "Options come before the mode in any order, bundled or not (-nC DIR); -- ends them.\n";
+
+namespace {
 
 enum option_id { OPT_DIR, OPT_FORCE, OPT_PREVIEW, OPT_HELP, OPT_VERSION, OPT_MODE };
 
@@ -63,107 +65,88 @@ constexpr mode_row modes[] = {
 };
 
 // The mode of the call, from the mode option that ended the options, or else -h, --help or
-// --version, or else the dialogue. False after the usage error of a mode option with more
-// letters glued to it ("-lx"), or of a mode beside -h or --version.
-bool mode_of(const char* prog, call& c, int& status) {
+// --version, or else the dialogue. A mode option with more letters glued to it ("-lx"), or
+// a mode beside -h or --version, is a usage error.
+error mode_of(call& c) {
   const command_line& cl = c.line;
   const bool help = given(cl, OPT_HELP);
   if (help || given(cl, OPT_VERSION)) {
     c.cmd = help ? command::help : command::version;
-    if (!cl.mode.empty()) status = unexpected_argument(prog, cl.mode.c_str());
-    return cl.mode.empty();
+    if (!cl.mode.empty()) return unexpected_argument(cl.mode.c_str());
+    return cl.words.empty() ? error{} : unexpected_argument(cl.words[0]);
   }
-  if (cl.mode.empty()) return true;
+  if (cl.mode.empty()) return {};
   for (const mode_row* row = modes; row->word != nullptr; ++row) {
     if (cl.mode == row->word) {
       c.cmd = row->cmd;
-      return true;
+      return {};
     }
   }
-  status = unknown_option(prog, cl.mode.c_str());
-  return false;
+  return unknown_option(cl.mode.c_str());
 }
 
 // The words of the dialogue: [WORD], naming the bus by its first letter.
-int dialogue_words(const char* prog, call& c) {
+error dialogue_words(call& c) {
   const std::vector<char*>& words = c.line.words;
-  if (words.empty()) return 0;
+  if (words.empty()) return {};
   c.bus_word = words[0];
   if (bus_of_word(c.bus_word) == 0) {
-    write_text(stderr, fmt::format("{}: unknown bus {}: use at or mc\n", prog, c.bus_word));
-    return try_help(prog);
+    return usage_error(fmt::format("unknown bus {}: use at or mc", c.bus_word));
   }
-  return words.size() > 1 ? unexpected_argument(prog, words[1]) : 0;
+  return words.size() > 1 ? unexpected_argument(words[1]) : error{};
 }
 
 // The changes of a script call, read by the script's own parser after the program's name.
-int script_words(const char* prog, call& c) {
+error script_words(const char* prog, call& c) {
   std::vector<char*> args{const_cast<char*>(prog), c.line.mode.data()};
   args.insert(args.end(), c.line.words.begin(), c.line.words.end());
   std::string why;
-  if (parse_script(static_cast<int>(args.size()), args.data(), c.changes, why)) return 0;
-  write_text(stderr, fmt::format("{}: {}\n", prog, why));
-  return try_help(prog);
+  if (parse_script(static_cast<int>(args.size()), args.data(), c.changes, why)) return {};
+  return usage_error(why);
 }
 
 // What the mode takes: -f the dialogue only, -n script changes only, words as each mode
-// reads them. 0, or the status of a usage error.
-int judge_mode(const char* prog, call& c) {
+// reads them.
+error judge_mode(const char* prog, call& c) {
   const std::vector<char*>& words = c.line.words;
-  if (c.force && c.cmd != command::edit) return unexpected_argument(prog, c.line.mode.c_str());
+  if (c.force && c.cmd != command::edit) return unexpected_argument(c.line.mode.c_str());
   if (c.preview && c.cmd != command::script) {
-    write_text(stderr, fmt::format("{}: -n goes with script changes only\n", prog));
-    return try_help(prog);
+    return usage_error("-n goes with script changes only");
   }
   switch (c.cmd) {
     case command::edit:
-      return dialogue_words(prog, c);
+      return dialogue_words(c);
     case command::script:
       return script_words(prog, c);
     default:
-      return words.empty() ? 0 : unexpected_argument(prog, words[0]);
+      return words.empty() ? error{} : unexpected_argument(words[0]);
   }
 }
 
 // The package directory: beside the program, or -C DIR when DIR can be searched.
-int package_directory(const char* prog, call& c) {
+error package_directory(const char* prog, call& c) {
   const char* dir = last_value(c.line, OPT_DIR);
   if (dir == nullptr) {
     c.at = beside_program(prog);
-    return 0;
+    return {};
   }
-  if (const int error = directory_error(dir)) {
-    write_text(stderr, fmt::format("{}: -C {}: {}\n", prog, dir, std::strerror(error)));
-    return 2;
-  }
-  c.at = in_directory(prog, dir);
-  return 0;
+  if (const int number = directory_error(dir)) return failure(fmt::format("-C {}: ", dir), number);
+  c.at = in_directory(dir);
+  return {};
 }
 
 }  // namespace
 
-bool read_call(const char* prog, int argc, char** argv, call& c, int& status) {
+error read_call(const char* prog, int argc, char** argv, call& c) {
   c.line = read_command_line(argc, argv, options_of_editpar);
-  status = 0;
-  if (c.line.fault != line_fault::none) {
-    status = line_fault_error(prog, c.line);
-    return false;
-  }
+  if (c.line.fault != line_fault::none) return line_fault_error(c.line);
   c.force = given(c.line, OPT_FORCE);
   c.preview = given(c.line, OPT_PREVIEW);
-  if (!mode_of(prog, c, status)) return false;
-  if (c.cmd == command::help || c.cmd == command::version) {
-    if (!c.line.words.empty()) {
-      status = unexpected_argument(prog, c.line.words[0]);
-    } else {
-      run_common_mode(c.cmd == command::help ? common_mode::help : common_mode::version, "editpar",
-                      usage);
-    }
-    return false;
+  if (error e = mode_of(c); !e.ok() || c.cmd == command::help || c.cmd == command::version) {
+    return e;
   }
-  status = judge_mode(prog, c);
-  if (status == 0) status = package_directory(prog, c);
-  return status == 0;
+  if (error e = judge_mode(prog, c); !e.ok()) return e;
+  return package_directory(prog, c);
 }
 
 }  // namespace kdz

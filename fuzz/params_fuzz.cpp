@@ -103,7 +103,7 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
   print_params(cat, set.params);
   check_findings(cat, set);
   check_paths paths;
-  if (!form_check_paths(beside_program("/nonexistent/prog"), paths)) __builtin_trap();
+  if (!form_check_paths(beside_program("/nonexistent/prog"), paths).ok()) __builtin_trap();
   draw_map(paths, cat, set, port_state{}, stdout);  // standard output is /dev/null
   check_round_trip(cat, set);
   return 0;

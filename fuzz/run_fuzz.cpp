@@ -52,10 +52,9 @@ void check_outputs() {
   catalog cat{};
   board_set set{};
   warning_list warnings;
-  if (load_config(beside_program(fuzz_prog().c_str()), "cfg", cat, warnings) != status::ok)
+  if (!load_config(beside_program(fuzz_prog().c_str()), "cfg", cat, warnings).ok())
     __builtin_trap();
-  if (load_params(beside_program(fuzz_prog().c_str()), cat, set, warnings) != status::ok)
-    __builtin_trap();
+  if (!load_params(beside_program(fuzz_prog().c_str()), cat, set, warnings).ok()) __builtin_trap();
   const std::array<int, PKG_FILES> want = lines_wanted(cat, set.params);
   for (int row : {PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_NODE}) {
     if (lines_of(row) != want[row]) __builtin_trap();
@@ -81,7 +80,7 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
   // -f: a "par" read with warnings is written from too, so every input reaches the writers.
   run_options force;
   force.force = true;
-  if (run(beside_program(fuzz_prog().c_str()), force) != 0) __builtin_trap();
+  if (exit_status(run(beside_program(fuzz_prog().c_str()), force)) != 0) __builtin_trap();
   check_outputs();
   return 0;
 }

@@ -84,10 +84,10 @@ struct board_set {
 // The warnings are added to `warnings` in the order of the lines. False (errno set) when a
 // read failed.
 bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list& warnings);
-// Reads "par" of the package directory with read_params. A failure has been reported
-// (load_beside); the warnings are not printed.
-status load_params(const program_files& at, const catalog& cat, board_set& set,
-                   warning_list& warnings);
+// Reads "par" of the package directory with read_params. A failure comes back as
+// load_beside's, as "load_params"; the warnings are not printed.
+error load_params(const program_files& at, const catalog& cat, board_set& set,
+                  warning_list& warnings);
 // Writes `set` to `f` in the format read_params reads back to the same set (an unset mode
 // gets no mode line, a set without boards no bus line; a set with boards whose bus is
 // unset gets "bus mc"). Returns where each value stands in what it wrote.
@@ -97,9 +97,8 @@ par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
 std::string params_text(const catalog& cat, const params_rec& set, par_where& lines);
 // Makes ready (stage_file) the replacement of "par" of the package directory by set.params,
 // which keeps the previous "par" as "par.old" once placed; set.lines then tells where each
-// value stands in the file as written.
-status save_params(const program_files& at, const catalog& cat, board_set& set,
-                   staged_file& staged);
+// value stands in the file as written. Its failures name "save_params".
+error save_params(const program_files& at, const catalog& cat, board_set& set, staged_file& staged);
 // Lists the set on standard output, each board with its type's class label.
 void print_params(const catalog& cat, const params_rec& set);
 // Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",

@@ -52,8 +52,8 @@ struct catalog {
 // catalog without types. False (errno set) when a read failed.
 bool read_config(std::FILE* in, catalog& cat, warning_list& warnings);
 // Reads the catalog `name` ("cfg") of the package directory with read_config. A failure
-// has been reported (load_beside); the warnings are not printed.
-status load_config(const program_files& at, const char* name, catalog& cat, warning_list& warnings);
+// comes back as load_beside's, as "load_config"; the warnings are not printed.
+error load_config(const program_files& at, const char* name, catalog& cat, warning_list& warnings);
 // The type-name table of `cat`: row i is { types[i].name, i }, and an end row follows the
 // last type. Its names point into `cat`, which must outlive it.
 std::array<tag_entry, TYPE_ROWS> type_tags(const catalog& cat);

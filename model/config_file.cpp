@@ -249,8 +249,7 @@ bool read_config(std::FILE* in, catalog& cat, warning_list& warnings) {
   return read_keyword_file(in, cfg_grammar, st, warnings, cat.lines.first_cr);
 }
 
-status load_config(const program_files& at, const char* name, catalog& cat,
-                   warning_list& warnings) {
+error load_config(const program_files& at, const char* name, catalog& cat, warning_list& warnings) {
   const auto read = [&](std::FILE* f) { return read_config(f, cat, warnings); };
   return load_beside(at, name, "load_config", read);
 }

@@ -183,8 +183,8 @@ bool read_params(std::FILE* in, const catalog& cat, board_set& set, warning_list
   return read;
 }
 
-status load_params(const program_files& at, const catalog& cat, board_set& set,
-                   warning_list& warnings) {
+error load_params(const program_files& at, const catalog& cat, board_set& set,
+                  warning_list& warnings) {
   const auto read = [&](std::FILE* f) { return read_params(f, cat, set, warnings); };
   return load_beside(at, "par", "load_params", read);
 }
@@ -244,15 +244,14 @@ par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set) 
   return lines;
 }
 
-status save_params(const program_files& at, const catalog& cat, board_set& set,
-                   staged_file& staged) {
-  const char* prog = at.prog;
-  const path_ptr path(make_path(at, "par"));
-  if (path == nullptr) return status::failed;
+error save_params(const program_files& at, const catalog& cat, board_set& set,
+                  staged_file& staged) {
+  path_ptr path;
+  if (error e = make_path(at, "par", path); !e.ok()) return e;
   // The lines tell where the values stand in the file as written, also for a caller that
   // goes on after a failed write.
   const std::string text = params_text(cat, set.params, set.lines);
-  return stage_file(prog, "save_params", path.get(), text, KEEP_OLD | SYNC, staged);
+  return stage_file("save_params", path.get(), text, KEEP_OLD | SYNC, staged);
 }
 
 void print_params(const catalog& cat, const params_rec& set) {

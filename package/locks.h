@@ -13,24 +13,21 @@
 
 namespace kdz {
 
-// Taken on the directory's "cfg", a file that neither program rewrites, so that no file of
-// its own is added to the package. The lock lasts as long as the value.
+// The writers' lock, taken on the directory's "cfg", a file that neither program rewrites,
+// so that no file of its own is added to the package. Held as long as the value lives.
 class package_lock {
  public:
-  // Waits until no other writer of the package directory `at` holds the lock. Where "cfg"
-  // cannot be opened (missing, not a regular file) nothing is held: the load of "cfg" that
-  // follows reports why, and without a catalog nothing is written.
-  explicit package_lock(const program_files& at);
+  package_lock() = default;
   ~package_lock();
   package_lock(const package_lock&) = delete;
   package_lock& operator=(const package_lock&) = delete;
-
-  // Whether the lock is held.
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
+  int fd = -1;  // the open "cfg"; -1 while nothing is held
 };
+// Waits until no other writer of the package directory `at` holds the lock, then takes it.
+// Where "cfg" cannot be opened (missing, not a regular file) or the file system has no
+// locks, nothing is held and all is well: the load of "cfg" that follows says why, and
+// without a catalog nothing is written. Only a path that cannot be formed comes back.
+error lock_package(const program_files& at, package_lock& lock);
 
 // flock(fd, LOCK_EX | LOCK_NB) on the open directory `fd`: 0 when taken, else -1 with errno
 // set. Alone in its file, so that a test can link in one that fails (a file system
@@ -52,15 +49,9 @@ class par_lock {
   int fd = -1;  // the open directory; -1 while nothing is held
 };
 
-// How taking the editors' lock ended.
-enum class lock_end {
-  held,
-  busy,         // another editor holds it
-  unavailable,  // it cannot be had for another reason (no locks, a directory not readable)
-};
-// Takes the editors' lock on par_directory(at) without waiting. `busy` after "<prog>: par
-// is being edited by another editpar" on standard error; `unavailable` after "<prog>:
-// cannot lock <directory>: " and the system's error text.
-lock_end lock_par(const program_files& at, par_lock& lock);
+// Takes the editors' lock on par_directory(at) without waiting. Held by another editor:
+// kind busy, "par is being edited by another editpar". Not to be had for another reason (no
+// locks, a directory not readable): "cannot lock <directory>: " and the error text.
+error lock_par(const program_files& at, par_lock& lock);
 
 }  // namespace kdz

@@ -25,7 +25,7 @@ struct scratch {
     fs::create_directories(top / "B");
   }
   ~scratch() { fs::remove_all(top); }
-  program_files in(const char* dir) const { return in_directory("editpar", (top / dir).c_str()); }
+  program_files in(const char* dir) const { return in_directory((top / dir).c_str()); }
 };
 
 TEST(ParDirectory, TheDirectoryOfTheRealPar) {

@@ -18,9 +18,9 @@
 
 namespace kdz {
 
-// Reads the old version of a file into the port state, before any file is written:
-// status::failed (reported) for one that exists but cannot be read, which stops the run.
-using package_loader = status (*)(const char* prog, const char* path, port_state& ports);
+// Reads the old version of a file into the port state, before any file is written: a
+// failure other than a missing file stops the run.
+using package_loader = error (*)(const char* path, port_state& ports);
 // The text of a file with the lines of each board where that board went since "par" was
 // read.
 using package_mover = std::string (*)(std::string_view text, const board_moves& moves);

@@ -1,6 +1,4 @@
 // The writers' lock of a package directory, taken on its "cfg".
-#include "package/locks.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,19 +7,20 @@
 #include <cerrno>
 
 #include "base/files.h"
+#include "package/locks.h"
 
 namespace kdz {
 
-package_lock::package_lock(const program_files& at) {
-  const path_ptr path(make_path(at, "cfg"));
-  if (!path) return;
+error lock_package(const program_files& at, package_lock& lock) {
+  path_ptr path;
+  if (error e = make_path(at, "cfg", path); !e.ok()) return e;
   // Not waited on: a FIFO in place of "cfg" is refused by its load, not opened here.
   const int fd = ::open(path.get(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st {};
-  if (fd < 0) return;
+  if (fd < 0) return {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return;
+    return {};
   }
   int locked = 0;
   while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
@@ -29,13 +28,14 @@ package_lock::package_lock(const program_files& at) {
   // A file system without locks: the run goes on as it did before there was a lock.
   if (locked != 0) {
     ::close(fd);
-    return;
+    return {};
   }
-  fd_ = fd;
+  lock.fd = fd;
+  return {};
 }
 
 package_lock::~package_lock() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd >= 0) ::close(fd);
 }
 
 }  // namespace kdz

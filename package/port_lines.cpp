@@ -13,8 +13,6 @@
 #include <string>
 #include <string_view>
 
-#include <fmt/format.h>
-
 #include "base/files.h"
 #include "base/lines.h"
 #include "model/board_set.h"
@@ -108,43 +106,16 @@ void clear(const old_file& file, port_state& ports) {
 
 // Reads the old file at `path` into its flags, which are clear unless it was read whole. A
 // directory is not a file of lines, whatever a read of it would give.
-old_read read_old(const old_file& file, const char* path, port_state& ports) {
+error load_old(const old_file& file, const char* path, port_state& ports) {
   clear(file, ports);
-  input_fault fault = input_fault::none;
-  const file_ptr f = open_unwaited(path, fault);
-  if (fault == input_fault::cannot_open) {
-    return errno == ENOENT ? old_read::missing : old_read::cannot_open;
-  }
+  file_ptr f;
+  if (error e = open_input(file.func, path, f); !e.ok()) return e;
   struct stat st {};
-  if (fault == input_fault::not_regular || fstat(fileno(f.get()), &st) != 0 ||
-      S_ISDIR(st.st_mode)) {
-    return old_read::not_regular;
-  }
-  if (file.read(f.get(), ports)) return old_read::read;
-  const int error = errno;
+  if (fstat(fileno(f.get()), &st) != 0 || S_ISDIR(st.st_mode)) return not_regular(file.func, path);
+  if (file.read(f.get(), ports)) return {};
+  error e = failed_call(file.func, "read", path);
   clear(file, ports);
-  errno = error;
-  return old_read::read_failed;
-}
-
-// read_old, reporting as `prog` an old file that exists but could not be read.
-status load_old(const old_file& file, const char* prog, const char* path, port_state& ports) {
-  switch (read_old(file, path, ports)) {
-    case old_read::read:
-      return status::ok;
-    case old_read::missing:
-      return status::missing;
-    case old_read::cannot_open:
-      report_fopen(prog, file.func, path);
-      break;
-    case old_read::not_regular:
-      write_text(stderr, fmt::format("{}: {}: {} is not a regular file\n", prog, file.func, path));
-      break;
-    case old_read::read_failed:
-      report_call(prog, file.func, "read", path);
-      break;
-  }
-  return status::failed;
+  return e;
 }
 
 constexpr std::size_t LINE_BYTES = LINE_SIZE - 1;  // the longest line the readers take
@@ -230,16 +201,12 @@ bool read_dce_flags(std::FILE* in, port_state& ports) {
   return read_flags<is_tty_line>(ports.is_dce, &ports.dce_lines, in, 3);
 }
 
-status load_init(const char* prog, const char* path, port_state& ports) {
-  return load_old(old_init, prog, path, ports);
+error load_init(const char* path, port_state& ports) {
+  return load_old(old_init, path, ports);
 }
 
-status load_dces(const char* prog, const char* path, port_state& ports) {
-  return load_old(old_dces_file, prog, path, ports);
-}
-
-old_read read_old_dces(const char* path, port_state& ports) {
-  return read_old(old_dces_file, path, ports);
+error load_dces(const char* path, port_state& ports) {
+  return load_old(old_dces_file, path, ports);
 }
 
 std::string move_init_lines(std::string_view text, const board_moves& moves) {

@@ -69,18 +69,14 @@ bool read_init_flags(std::FILE* in, port_state& ports);
 // begins with "tty", for the identifier at positions 3 to 5, and the number of its first
 // such line (counted from 1 at each newline). False as read_init_flags.
 bool read_dce_flags(std::FILE* in, port_state& ports);
-// Read the old "Init" and "dces" at `path` into `ports`. A missing file leaves their flags
-// clear, silently: status::missing. One that exists but cannot be opened, gives a read
-// error, or is not a regular file (a directory too) leaves them clear after reporting, as
-// "load_init" or "load_dces" of `prog`, "fopen(<path>) " or "read(<path>) " and the error
-// text, or "<path> is not a regular file": status::failed. A generator that writes over
-// such a file would switch off every line the user switched on.
-status load_init(const char* prog, const char* path, port_state& ports);
-status load_dces(const char* prog, const char* path, port_state& ports);
-// What became of reading an old file, for a caller that says nothing about it.
-enum class old_read { read, missing, cannot_open, not_regular, read_failed };
-// load_dces without a word: errno is set for cannot_open and read_failed.
-old_read read_old_dces(const char* path, port_state& ports);
+// Read the old "Init" and "dces" at `path` into `ports`; their flags stay clear unless the
+// file is read whole. A missing file: kind missing, which a generator takes as every line
+// off. One that exists but cannot be opened, gives a read error, or is not a regular file (a
+// directory too): "load_init" or "load_dces", "fopen(<path>) " or "read(<path>) " and the
+// error text, or not_regular. A generator that writes over such a file would switch off
+// every line the user switched on.
+error load_init(const char* path, port_state& ports);
+error load_dces(const char* path, port_state& ports);
 
 // The text of an old "Init" with its lines following `moves`. A line of a board as read
 // begins with the identifier buildc writes: group letter 'a' or 'A', board digit, port

@@ -1,7 +1,7 @@
 // Old "Init" and "dces": what the loaders make of each kind of file in the place of one,
-// which lines set flags, and the lines renumbered to follow their boards. What load_beside
-// makes of them is shown by the golden cases, and the golden delete cases read the
-// renumbered files back through buildc.
+// with the message of each failure, which lines set flags, and the lines renumbered to
+// follow their boards. The golden delete cases read the renumbered files back through
+// buildc.
 #include "package/port_lines.h"
 
 #include <fmt/format.h>
@@ -50,30 +50,36 @@ std::string flags_of(const port_state& p) {
 }
 
 // An old "dces" sets flags only when it is a regular file read whole, and the flags and
-// lines of an earlier reading never survive; the Init flags stay. What load_init and
-// load_dces report of the same files is shown by the golden cases.
+// lines of an earlier reading never survive; the Init flags stay. A file that cannot be read
+// comes back as its message, "DIR/" standing for the scratch directory.
 TEST(PortState, OnlyARegularOldFileSetsFlags) {
   const scratch s;
   const struct {
     std::string path;
-    old_read quiet;
+    error_kind kind;
+    std::string message;
     const char* seen;
   } cases[] = {
-      {s.dir + "/file", old_read::read, "e 7 d 3@2"},
-      {s.dir + "/none", old_read::missing, "e 7 d"},
-      {s.dir + "/fifo", old_read::not_regular, "e 7 d"},
-      {s.dir + "/dir", old_read::not_regular, "e 7 d"},
+      {s.dir + "/file", error_kind::ok, "", "e 7 d 3@2"},
+      {s.dir + "/none", error_kind::missing, "load_dces: fopen(DIR/none) No such file or directory",
+       "e 7 d"},
+      {s.dir + "/fifo", error_kind::failed, "load_dces: DIR/fifo is not a regular file", "e 7 d"},
+      {s.dir + "/dir", error_kind::failed, "load_dces: DIR/dir is not a regular file", "e 7 d"},
       // A regular file whose first read fails.
-      {"/proc/self/mem", old_read::read_failed, "e 7 d"},
+      {"/proc/self/mem", error_kind::failed, "load_dces: read(/proc/self/mem) Input/output error",
+       "e 7 d"},
   };
   for (const auto& c : cases) {
     port_state p{};
     p.enabled[7] = 1;
     p.is_dce.fill(1);
     p.dce_lines.fill(9);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(read_old_dces(c.path.c_str(), p), c.quiet) << c.path;
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << c.path;
+    const error e = load_dces(c.path.c_str(), p);
+    std::string want = c.message;
+    if (want.find("DIR/") != std::string::npos) want.replace(want.find("DIR/"), 3, s.dir);
+    EXPECT_EQ(e.kind, c.kind) << c.path;
+    EXPECT_EQ(e.path, e.ok() ? "" : c.path);
+    EXPECT_EQ(message(e), want);
     EXPECT_EQ(flags_of(p), c.seen) << c.path;
   }
 }
