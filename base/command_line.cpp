@@ -122,6 +122,12 @@ error line_fault_error(const command_line& cl) {
   return unknown_option(cl.named.c_str());
 }
 
+void append_help_line(fmt::memory_buffer& out, std::string_view name) {
+  out.append(std::string_view("Try '"));
+  out.append(name);
+  out.append(std::string_view(" --help' for more information.\n"));
+}
+
 error unknown_option(const char* word) {
   return usage_error(fmt::format("unknown option {}", word));
 }

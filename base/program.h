@@ -8,7 +8,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <fmt/format.h>
 
 #include "base/files.h"
 
@@ -67,7 +70,7 @@ enum class common_mode { none, help, version };
 // Prints the usage or "<name> <version>" on standard output. Returns the exit status, 0.
 int run_common_mode(common_mode mode, const char* name, const char* usage);
 
-// The usage errors, which a program says with help_line after them.
+// The usage errors, which a program says with append_help_line's line after them.
 // The fault of `cl`: "unknown option <named>", or "<named> needs <needs>".
 error line_fault_error(const command_line& cl);
 // An option the program does not know: "unknown option <word>".
@@ -75,8 +78,9 @@ error unknown_option(const char* word);
 // A word the mode does not take: "unexpected argument <word>".
 error unexpected_argument(const char* word);
 
-// The line a program says after a usage error, its name the one argument.
-constexpr char help_line[] = "Try '{} --help' for more information.\n";
+// Appends the line a program says after a usage error, with its name `name`: "Try '<name>
+// --help' for more information.".
+void append_help_line(fmt::memory_buffer& out, std::string_view name);
 
 // What follows the message of a catalog that cannot be loaded: "the board catalog cfg is
 // looked for in <directory>".

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,11 +65,13 @@ int exit_status(command cmd, run_end end) {
 // out here but the dialogue's screen.
 void tell(const char* prog, const error& e) {
   // Put together in place and written whole: one line is one write.
+  const std::string_view name(prog);
   fmt::memory_buffer lines;
-  fmt::format_to(std::back_inserter(lines), "{}: ", prog);
+  lines.append(name);
+  lines.append(std::string_view(": "));
   append_message(lines, e);
   lines.push_back('\n');
-  if (e.kind == error_kind::usage) fmt::format_to(std::back_inserter(lines), help_line, prog);
+  if (e.kind == error_kind::usage) append_help_line(lines, name);
   std::fwrite(lines.data(), 1, lines.size(), stderr);
 }
 
