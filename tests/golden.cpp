@@ -254,6 +254,34 @@ void age(const fs::path& dir) {
   }
 }
 
+bool lock_file(const std::string& name) {
+  return fs::path(name).filename() == ".kdz-lock";
+}
+
+bool left_by_killed_run(const std::string& name) {
+  const std::string base = fs::path(name).filename().string();
+  return base == ".kdz-change" ||
+         (base[0] == '.' && base.find(".kdz-") != std::string::npos && !lock_file(name));
+}
+
+void expect_run_leftovers(const tree& before, const tree& after, int status,
+                          std::set<std::string>& want) {
+  for (const auto& [name, e] : before) {
+    if (status == 0 && left_by_killed_run(name)) want.erase(name);
+  }
+  bool changed = false;
+  for (const auto& [name, e] : after) {
+    const auto was = before.find(name);
+    changed |=
+        !lock_file(name) && e.kind == 'f' && (was == before.end() || was->second.bytes != e.bytes);
+  }
+  for (const auto& [name, e] : after) {
+    if (!lock_file(name) || before.contains(name)) continue;
+    want.insert(name);
+    EXPECT_TRUE(changed || status != 0) << name << " made by a run that changed nothing";
+  }
+}
+
 std::vector<std::string> broken_promises(const tree& before, const tree& after) {
   std::vector<std::string> broken;
   for (const auto& [name, now] : after) {

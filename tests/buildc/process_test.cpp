@@ -1,7 +1,8 @@
 // buildc among other processes: two runs at once in one directory follow each other, a
-// run waits while another writer holds the package's lock and then changes nothing (an
-// open editor is tried in tests/editpar/process_test.cpp); and what it says `editpar -c`
-// would find is what `editpar -c` finds.
+// run waits while another writer holds the package's lock (also when "cfg" is replaced
+// meanwhile) and then changes nothing (an open editor is tried in
+// tests/editpar/process_test.cpp); and what it says `editpar -c` would find is what
+// `editpar -c` finds.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -81,15 +82,21 @@ TEST(TwoRuns, TheSecondFindsItsFilesCurrent) {
   if (!HasFailure()) clean(top);
 }
 
+// The test stands for a first run: it holds the writers' lock and writes what that run
+// would, while "cfg" is replaced as `sed -i` replaces it (a new file renamed over it). A second
+// run waits all the same, then changes nothing.
 TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
   const fs::path carried = carried_case();
   const fs::path top = scratch("held_lock");
   const fs::path dir = top / "dir";
   stage(dir);
-  // The test stands for a first run: it holds the lock and writes what that run would.
   // Not inherited: a lock is the open file's, and buildc must not hold it too.
-  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  const int held = open((dir / ".kdz-lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const run_plan sed{"/bin/sed",  {"sed", "-i", "s/^pkg /pkg /", "cfg"},
+                     dir,         "/dev/null",
+                     top / "out", top / "err"};
+  ASSERT_EQ(run(sed), 0);
   int go[2];
   ASSERT_EQ(pipe(go), 0);
   const pid_t second = start_buildc(dir, go);

@@ -35,7 +35,8 @@ run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::strin
 // until answered; its standard error goes to `err`.
 class open_editor {
  public:
-  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "") {
+  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "",
+              const char* exe = EDITPAR_BIN) {
     int to[2], from[2];
     if (pipe(to) != 0 || pipe(from) != 0) return;
     pid_ = fork();
@@ -46,7 +47,7 @@ class open_editor {
       close(from[0]);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (e >= 0) dup2(e, 2);
-      if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", nullptr);
+      if (chdir(dir.c_str()) == 0) execl(exe, "./editpar", nullptr);
       _exit(127);
     }
     close(to[0]);
@@ -135,13 +136,13 @@ TEST(Lock, AnOpenEditorKeepsOtherEditorsOut) {
   if (!HasFailure()) clean(top);
 }
 
-// A save waits while buildc runs (it holds the writers' lock, on "cfg"), so that neither
-// reads an "Init" the other is replacing; the script saves once the lock is let go.
+// A save waits while buildc runs (it holds the writers' lock, on ".kdz-lock"), so that
+// neither reads an "Init" the other is replacing; the script saves once the lock is let go.
 TEST(Lock, SaveWaitsForTheWritersLock) {
   const fs::path top = scratch("writers_lock"), dir = top / "dir";
   package(dir);
   // Not inherited by the editor, which would then hold it too.
-  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  const int held = open((dir / ".kdz-lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
   int status = -1;
   std::thread script([&] {
@@ -156,36 +157,120 @@ TEST(Lock, SaveWaitsForTheWritersLock) {
   if (!HasFailure()) clean(top);
 }
 
-// A lock that cannot be had for another reason than another editor: a file system without
-// locks (an editpar linked with a lock call that fails so), a directory the user may not
-// read. A script writes nothing and ends with status 3; the dialogue warns and goes on.
-TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
-  const std::string no_locks = "./editpar: cannot lock .: No locks available\n";
+// A lock that cannot be had as flock: a directory the user may not read (a script writes
+// nothing, status 3; the dialogue warns and goes on); a file system without locks (an
+// editpar linked with a lock call that fails so), where a file made O_EXCL holds each lock:
+// the save goes through and leaves none behind, and one that a killed run left is reported
+// with its name, to a script and to the dialogue before any question (status 3).
+TEST(Lock, UnavailableOrHeldByAFile) {
   const std::string unreadable = "./editpar: cannot lock .: Permission denied\n";
+  const std::string held =
+      "./editpar: ./.kdz-edit.held is held: if no buildc or editpar is running, "
+      "remove it\n";
   const char* const nobody = "user nobody\nchmod 333 .\n";
   const struct {
     const char* exe;
     const char* setup;
+    bool stale;   // a fallback file of the editors' lock left by a killed run
     bool script;  // else the dialogue, which deletes the only board and saves
+    int status;
     const std::string& err;
-  } cases[] = {{EDITPAR_NO_LOCKS, "", true, no_locks},
-               {EDITPAR_NO_LOCKS, "", false, no_locks},
-               {EDITPAR_BIN, nobody, true, unreadable},
-               {EDITPAR_BIN, nobody, false, unreadable}};
+  } cases[] = {{EDITPAR_BIN, nobody, false, true, 3, unreadable},
+               {EDITPAR_BIN, nobody, false, false, 0, unreadable},
+               {EDITPAR_NO_LOCKS, "", false, true, 0, ""},
+               {EDITPAR_NO_LOCKS, "", false, false, 0, ""},
+               {EDITPAR_NO_LOCKS, "", true, true, 3, held},
+               {EDITPAR_NO_LOCKS, "", true, false, 3, held}};
   const fs::path top = scratch("lock_unavailable"), dir = top / "dir";
   std::ofstream(top / "delete") << "5\ny\nq\n";
   for (const auto& c : cases) {
     package(dir);
+    if (c.stale) std::ofstream(dir / ".kdz-edit.held") << "4711\n";
     run_plan plan = editor(top, dir, {"./editpar"}, top / "delete");
     if (c.script) plan.argv = {"./editpar", "-d", "1"};
     plan.exe = c.exe;
     ASSERT_TRUE(set_up(c.setup, dir, plan));
-    const std::string what = c.exe + std::string(c.script ? " -d 1" : "");
-    EXPECT_EQ(run(plan), c.script ? 3 : 0) << what;
+    const std::string what =
+        c.exe + std::string(c.script ? " -d 1" : "") + (c.stale ? " stale" : "");
+    EXPECT_EQ(run(plan), c.status) << what;
     EXPECT_EQ(read_file(top / "err"), c.err) << what;
-    EXPECT_EQ(read_file(dir / "par"), c.script ? one_board_par : empty_set) << what;
-    EXPECT_EQ(fs::exists(dir / "par.old"), !c.script) << what;
+    EXPECT_TRUE(c.status == 0 || read_file(top / "out").empty()) << what;
+    EXPECT_EQ(read_file(dir / "par"), c.status == 0 ? empty_set : one_board_par) << what;
+    EXPECT_EQ(fs::exists(dir / "par.old"), c.status == 0) << what;
+    EXPECT_EQ(fs::exists(dir / ".kdz-edit.held"), c.stale) << what;
+    EXPECT_FALSE(fs::exists(dir / ".kdz-lock.held")) << what;
   }
+  if (!HasFailure()) clean(top);
+}
+
+// The number of boards in the "par" text `text`.
+int boards_in(const std::string& text) {
+  int n = 0;
+  for (std::size_t at = 0; (at = text.find("# Board ", at)) != std::string::npos; ++at) ++n;
+  return n;
+}
+
+// Starts editpar_no_locks in `dir` as `argv`, its answers `in`, once `go` is closed.
+pid_t start_no_locks(const fs::path& dir, const std::vector<std::string>& argv, const fs::path& in,
+                     const int (&go)[2]) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  close(go[1]);
+  char byte = 0;
+  const int answers = open(in.c_str(), O_RDONLY), null = open("/dev/null", O_WRONLY);
+  dup2(answers, 0);
+  dup2(null, 1);
+  dup2(null, 2);
+  std::vector<char*> args;
+  for (const std::string& w : argv) args.push_back(const_cast<char*>(w.c_str()));
+  args.push_back(nullptr);
+  if (read(go[0], &byte, 1) >= 0 && chdir(dir.c_str()) == 0) execv(EDITPAR_NO_LOCKS, args.data());
+  _exit(127);
+}
+
+// Ten calls of `argv` at once without flock; their exit statuses.
+std::vector<int> ten_at_once(const fs::path& dir, const std::vector<std::string>& argv,
+                             const fs::path& in) {
+  int go[2];
+  if (pipe(go) != 0) return {};
+  std::vector<pid_t> pids;
+  for (int i = 0; i < 10; ++i) pids.push_back(start_no_locks(dir, argv, in, go));
+  close(go[0]);
+  close(go[1]);
+  std::vector<int> statuses;
+  for (const pid_t pid : pids) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return statuses;
+}
+
+// Without flock, changes are never lost: ten scripts at once each delete board 1 of four,
+// and as many report success as boards went (the others are refused, 1, or find the lock
+// held, 3); while a dialogue is open, ten dialogues and ten scripts at once all find it held.
+TEST(Lock, WithoutFlockNoChangeIsLost) {
+  const fs::path top = scratch("no_flock"), dir = top / "dir";
+  package(dir);
+  std::string four = one_board_par;
+  for (const char* ioa : {"320", "340", "360"}) {
+    four += "# Board\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  " + std::string(ioa) + "\n\n";
+  }
+  std::ofstream(top / "delete") << "5\n1\ny\nq\n";
+  std::ofstream(dir / "par") << four;
+  const std::vector<int> scripts = ten_at_once(dir, {"./editpar", "-d", "1"}, "/dev/null");
+  const int saved = static_cast<int>(std::count(scripts.begin(), scripts.end(), 0));
+  EXPECT_EQ(saved, 4 - boards_in(read_file(dir / "par")));
+  for (const int status : scripts) EXPECT_TRUE(status == 0 || status == 1 || status == 3) << status;
+
+  std::ofstream(dir / "par") << four;
+  open_editor open(dir, top / "err", "", EDITPAR_NO_LOCKS);
+  ASSERT_TRUE(open.at_menu());
+  for (const auto& argv : {std::vector<std::string>{"./editpar"}, {"./editpar", "-d", "1"}}) {
+    for (const int status : ten_at_once(dir, argv, top / "delete")) EXPECT_EQ(status, 3);
+  }
+  EXPECT_EQ(open.finish("5\n1\ny\nq\n"), 0);
+  EXPECT_EQ(boards_in(read_file(dir / "par")), 3);
   if (!HasFailure()) clean(top);
 }
 
