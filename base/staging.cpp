@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <string>
 #include <string_view>
-
-#include <fmt/compile.h>
-#include <fmt/format.h>
 
 #include "base/staging.h"
 
@@ -24,12 +23,17 @@ namespace {
 std::string next_name(const std::string& file) {
   static unsigned serial;
   const std::size_t slash = file.rfind('/');
-  const std::string_view dir =
-      slash == std::string::npos ? std::string_view() : std::string_view(file).substr(0, slash + 1);
-  char name[PATH_MAX];
-  const auto end = fmt::format_to_n(name, sizeof name - 1, FMT_COMPILE("{}.{}.kdz-{}-{}"), dir,
-                                    base_of(file), getpid(), serial++);
-  return {name, end.out};
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  char staged[PATH_MAX + 32];
+  if (file.size() >= PATH_MAX) return {};  // no such name can be made: open says so
+  char* end = std::copy(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(name), staged);
+  *end++ = '.';
+  end = std::copy(file.begin() + static_cast<std::ptrdiff_t>(name), file.end(), end);
+  end = std::copy_n(".kdz-", 5, end);
+  end = std::to_chars(end, staged + sizeof staged, getpid()).ptr;
+  *end++ = '-';
+  end = std::to_chars(end, staged + sizeof staged, serial++).ptr;
+  return {staged, end};
 }
 
 // The permission bits, owner and group of the file it replaces, as far as allowed: only

@@ -3,6 +3,7 @@
 #include <fmt/compile.h>
 #include <fmt/format.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -104,19 +105,22 @@ void name_changes(const program_files& at, const catalog& cat, const params_rec&
   }
 }
 
-// The files of the package, each with its text, as one change in `to`; elsewhere (-o DIR),
-// each replaced as a name, without ".old" copies. False when a path cannot be formed.
+// The texts of the package files, one per row of the table.
+using package_texts = std::array<out_file, PKG_FILES>;
+
+// The files of the package, each with its text in `texts`, as one change in `to`; elsewhere
+// (-o DIR), each replaced as a name, without ".old" copies. False when a path cannot be
+// formed.
 bool package_change(const program_files& to, bool elsewhere, const catalog& cat,
-                    const params_rec& ps, const port_state& ports, std::vector<change_file>& files,
-                    run_outcome& r) {
+                    const params_rec& ps, const port_state& ports, package_texts& texts,
+                    std::vector<change_file>& files, run_outcome& r) {
   for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
     path_ptr path;
     r.paths = keep(r, make_path(to, f->name, path));
     if (r.paths != error_kind::ok) return false;
-    out_file text;
+    out_file& text = texts[static_cast<std::size_t>(f - package_files.data())];
     package_writers[f - package_files.data()](text, cat, ps, ports);
-    files.push_back(
-        {f->func, path.get(), std::string(text.text()), f->keep_old && !elsewhere, elsewhere});
+    files.push_back({f->func, path.get(), text.text(), f->keep_old && !elsewhere, elsewhere});
   }
   return true;
 }
@@ -211,12 +215,14 @@ bool run_once(const program_files& at, const run_options& options, package_lock&
   port_state ports{};
   if (inputs_read(r)) load_old_files(at, ports, r);
   if (!inputs_read(r)) return true;
+  package_texts texts;
   std::vector<change_file> files;
+  files.reserve(PKG_FILES);
   if (options.dry_run) {
     name_changes(at, cat, set.params, ports, r);
   } else {
     const program_files to = options.out_dir ? in_directory(options.out_dir) : at;
-    if (!package_change(to, options.out_dir != nullptr, cat, set.params, ports, files, r)) {
+    if (!package_change(to, options.out_dir != nullptr, cat, set.params, ports, texts, files, r)) {
       return true;
     }
     if (!write_package(at, options, lock, files, r)) return false;

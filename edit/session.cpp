@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -33,14 +34,19 @@ bool read_rest(std::FILE* f, std::string& bytes) {
   return std::ferror(f) == 0;
 }
 
+// The texts of the files of a save, kept while the change is made: "par", then each file
+// of the package table at 1 + its row.
+using save_texts = std::array<std::string, 1 + PKG_FILES>;
+
 // The file of a save that goes aside: the set as "par.new" beside "par", replaced as a name,
 // for the user to compare with the "par" that took the place of the one read.
 error aside_files(const program_files& at, const catalog& cat, const board_set& set,
-                  std::vector<change_file>& files) {
+                  save_texts& texts, std::vector<change_file>& files) {
   path_ptr path;
   if (error e = make_path(at, "par.new", path); !e.ok()) return e;
   par_where lines{};
-  files.push_back({"save_params", path.get(), params_text(cat, set.params, lines), false, true});
+  texts[0] = params_text(cat, set.params, lines);
+  files.push_back({"save_params", path.get(), texts[0], false, true});
   return {};
 }
 
@@ -66,10 +72,11 @@ error read_port_file(const program_files& at, const package_file& f, bool& exist
 
 // The files of a save: "par", then, after deletions, each file of the package table that
 // follows the boards and exists, with the text that follows `moves`.
-error save_files(const program_files& at, const catalog& cat, board_set& set,
+error save_files(const program_files& at, const catalog& cat, board_set& set, save_texts& texts,
                  std::vector<change_file>& files) {
   change_file par{"save_params", {}, {}, true};
-  if (error e = save_params(at, cat, set, par.path, par.text); !e.ok()) return e;
+  if (error e = save_params(at, cat, set, par.path, texts[0]); !e.ok()) return e;
+  par.text = texts[0];
   files.push_back(std::move(par));
   if (!boards_deleted(set.moves)) return {};
   for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
@@ -77,7 +84,10 @@ error save_files(const program_files& at, const catalog& cat, board_set& set,
     std::string text;
     if (f->move == nullptr) continue;
     if (error e = read_port_file(at, *f, exists, text); !e.ok()) return e;
-    if (exists) files.push_back({f->func, at.dir + f->name, f->move(text, set.moves), f->keep_old});
+    if (!exists) continue;
+    std::string& moved = texts[1 + static_cast<std::size_t>(f - package_files.data())];
+    moved = f->move(text, set.moves);
+    files.push_back({f->func, at.dir + f->name, moved, f->keep_old});
   }
   return {};
 }
@@ -89,8 +99,10 @@ bool try_save(const program_files& at, const catalog& cat, board_set& set, const
   told = open_package(at, writers);
   if (any_failed(told)) return true;
   const bool unchanged = par_unchanged(at, read);
+  save_texts texts;
   std::vector<change_file> files;
-  if (error e = unchanged ? save_files(at, cat, set, files) : aside_files(at, cat, set, files);
+  if (error e = unchanged ? save_files(at, cat, set, texts, files)
+                          : aside_files(at, cat, set, texts, files);
       !e.ok()) {
     told.push_back(std::move(e));
     return true;

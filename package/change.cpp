@@ -32,12 +32,27 @@ struct line_owner {
   bool old;
 };
 
-// Step (1) for every file: each failure told, every staging name removed after one.
-bool stage_all(const program_files& at, const std::vector<change_file>& files,
-               std::vector<staged_file>& staged, error_list& told) {
+// Step (1), its first half, for every file: each failure kept in `failed`, at the file's
+// place. Whether anything is to be done: a file that changes, or a failure to tell.
+bool inspect_all(const program_files& at, const std::vector<change_file>& files,
+                 std::vector<staged_file>& staged, error_list& failed) {
   staged.resize(files.size());
+  failed.resize(files.size());
+  bool any = false;
   for (std::size_t k = 0; k < files.size(); ++k) {
-    if (error e = stage_one(at, files[k], staged[k]); !e.ok()) told.push_back(std::move(e));
+    failed[k] = inspect_one(at, files[k], staged[k]);
+    any = any || staged[k].changes || !failed[k].ok();
+  }
+  return any;
+}
+
+// Step (1), its second half, for every file that changes and did not fail already: every
+// failure told in the order of the files, every staging name removed after one.
+bool stage_all(const std::vector<change_file>& files, std::vector<staged_file>& staged,
+               error_list& failed, error_list& told) {
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    if (staged[k].changes && failed[k].ok()) failed[k] = stage_one(files[k], staged[k]);
+    if (!failed[k].ok()) told.push_back(std::move(failed[k]));
   }
   if (told.empty()) return true;
   for (staged_file& s : staged) drop_staged(s);
@@ -48,13 +63,15 @@ bool stage_all(const program_files& at, const std::vector<change_file>& files,
 std::vector<record_line> lines_of(const std::vector<staged_file>& staged,
                                   std::vector<line_owner>& owners) {
   std::vector<record_line> lines;
+  lines.reserve(2 * staged.size());
+  owners.reserve(2 * staged.size());
   for (std::size_t k = 0; k < staged.size(); ++k) {
     const staged_file& s = staged[k];
     if (s.next.empty()) continue;
-    lines.push_back({s.next, s.dest});
+    lines.push_back({&s.next, &s.dest});
     owners.push_back({k, false});
     if (s.old.empty()) continue;
-    lines.push_back({s.old, s.dest + ".old"});
+    lines.push_back({&s.old, &s.old_dest});
     owners.push_back({k, true});
   }
   return lines;
@@ -66,7 +83,7 @@ void write_direct(const std::vector<change_file>& files, const std::vector<stage
   for (std::size_t k = 0; k < staged.size(); ++k) {
     const staged_file& s = staged[k];
     if (!s.direct) continue;
-    const bool old = files[k].keep_old && !write_in_place(s.dest + ".old", s.old_text);
+    const bool old = files[k].keep_old && !write_in_place(s.old_dest, s.old_text);
     if (old || !write_in_place(s.dest, files[k].text)) {
       told.push_back(failed_call(files[k].func, "write", files[k].path + (old ? ".old" : "")));
     }
@@ -86,9 +103,8 @@ void commit(const program_files& at, const std::vector<change_file>& files,
     }
     const bool names_only =
         std::all_of(files.begin(), files.end(), [](const change_file& f) { return f.as_name; });
-    std::string names;
     std::size_t failed = 0;
-    if (error e = finish_change(at, names_only, names, failed); !e.ok()) {
+    if (error e = carry_out_record(at, lines, names_only, nullptr, failed); !e.ok()) {
       const change_file& f = files[owners[failed].file];
       told.push_back(
           {e.kind, f.func, "write", f.path + (owners[failed].old ? ".old" : ""), e.number, {}});
@@ -98,16 +114,14 @@ void commit(const program_files& at, const std::vector<change_file>& files,
   write_direct(files, staged, told);
 }
 
-bool changes(const change_file& f) {
-  return !file_holds(f.path.c_str(), f.text);
-}
-
 }  // namespace
 
 change_outcome make_change(const program_files& at, package_lock& lock,
                            const std::vector<change_file>& files) {
   change_outcome out;
-  if (std::none_of(files.begin(), files.end(), changes)) return out;
+  std::vector<staged_file> staged;
+  error_list failed;
+  if (!inspect_all(at, files, staged, failed)) return out;
   if (!lock.held()) {
     bool raced = false;
     if (error e = create_package_lock(at, lock, raced); !e.ok()) {
@@ -118,8 +132,7 @@ change_outcome make_change(const program_files& at, package_lock& lock,
     if (raced) return out;
   }
   hold_signals();
-  std::vector<staged_file> staged;
-  if (stage_all(at, files, staged, out.told)) commit(at, files, staged, out.told);
+  if (stage_all(files, staged, failed, out.told)) commit(at, files, staged, out.told);
   release_signals();
   return out;
 }

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/error.h"
@@ -36,7 +37,7 @@ namespace kdz {
 struct change_file {
   const char* func;       // the function its messages name ("build_init")
   std::string path;       // the destination as formed ("./Init"), which its messages name
-  std::string text;       // what it is to hold
+  std::string_view text;  // what it is to hold, kept by the caller while the change is made
   bool keep_old = false;  // its previous version becomes "<file>.old", one generation
   bool as_name = false;   // the name itself is replaced: a symbolic or hard link found there
                           // is replaced, never written through

@@ -43,9 +43,9 @@ error writable(const change_file& f, const std::string& dest, struct stat& st, b
 }
 
 // The ".old" name may only be a regular file, or absent.
-error old_name_ok(const change_file& f, const std::string& dest) {
+error old_name_ok(const change_file& f, const staged_file& s) {
   struct stat st {};
-  if (::lstat((dest + ".old").c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
+  if (::lstat(s.old_dest.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return {};
   if (!S_ISDIR(st.st_mode)) return not_regular(f.func, f.path + ".old");
   errno = EISDIR;
   return write_failed(f, true);
@@ -53,7 +53,10 @@ error old_name_ok(const change_file& f, const std::string& dest) {
 
 // A path the record cannot hold: its lines are split at blanks and line ends.
 error recordable(const program_files& at, const change_file& f, const std::string& dest) {
-  if (recorded(at, dest).find_first_of(" \n") == std::string::npos) return {};
+  const auto clean = [](const std::string& p) {
+    return p.find_first_of(" \n") == std::string::npos;
+  };
+  if (clean(dest) || clean(recorded(at, dest))) return {};
   error e = failure(f.path + ": a path with a blank or a line end cannot be part of a change");
   e.func = f.func;
   e.path = f.path;
@@ -73,11 +76,11 @@ error stage_direct(const change_file& f, int why, staged_file& s) {
   if (!reserve(s.dest, f.text.size())) return write_failed(f, false);
   if (f.keep_old) {
     struct stat st {};
-    if (::stat((s.dest + ".old").c_str(), &st) != 0) {
+    if (::stat(s.old_dest.c_str(), &st) != 0) {
       errno = why;  // no ".old" there, and none can be made
       return write_failed(f, true);
     }
-    if (!read_whole(s.dest.c_str(), s.old_text) || !reserve(s.dest + ".old", s.old_text.size())) {
+    if (!read_whole(s.dest.c_str(), s.old_text) || !reserve(s.old_dest, s.old_text.size())) {
       return write_failed(f, true);
     }
   }
@@ -88,10 +91,9 @@ error stage_direct(const change_file& f, int why, staged_file& s) {
 // Stages the previous version of the file, to become "<file>.old": a hard link to it when
 // `link_ok` (it is renamed over, not rewritten), else a flushed copy.
 bool stage_old(const struct stat& st, bool link_ok, staged_file& s) {
-  if (link_ok && link_staged(s.dest, s.dest + ".old", s.old)) return true;
+  if (link_ok && link_staged(s.dest, s.old_dest, s.old)) return true;
   std::string now;
-  return read_whole(s.dest.c_str(), now) &&
-         make_staged(s.dest + ".old", &st, now, s.old) == made::ok;
+  return read_whole(s.dest.c_str(), now) && make_staged(s.old_dest, &st, now, s.old) == made::ok;
 }
 
 // The new contents staged beside the file and, for a file rewritten in place, its room
@@ -136,25 +138,28 @@ void drop_staged(staged_file& s) {
   errno = saved;
 }
 
-error stage_one(const program_files& at, const change_file& f, staged_file& s) {
+error inspect_one(const program_files& at, const change_file& f, staged_file& s) {
   s = {};
   s.dest = f.as_name ? f.path : file_behind(f.path.c_str());
-  struct stat st {};
   bool exists = false;
-  if (error e = writable(f, s.dest, st, exists); !e.ok()) return e;
-  const bool file_here = exists && !S_ISLNK(st.st_mode);
+  if (error e = writable(f, s.dest, s.st, exists); !e.ok()) return e;
+  s.here = exists && !S_ISLNK(s.st.st_mode);
   // Read only where it may hold the same: a file of another size does not.
   std::string now;
-  if (exists && (!file_here || static_cast<std::size_t>(st.st_size) == f.text.size()) &&
-      read_whole(s.dest.c_str(), now) && now == f.text) {
-    return {};
-  }
+  s.changes = !(exists && (!s.here || static_cast<std::size_t>(s.st.st_size) == f.text.size()) &&
+                read_whole(s.dest.c_str(), now) && now == f.text);
+  if (!s.changes) return {};
   if (error e = recordable(at, f, s.dest); !e.ok()) return e;
-  if (error e = file_here && f.keep_old ? old_name_ok(f, s.dest) : error{}; !e.ok()) return e;
+  if (!s.here || !f.keep_old) return {};
+  s.old_dest = s.dest + ".old";
+  return old_name_ok(f, s);
+}
+
+error stage_one(const change_file& f, staged_file& s) {
   int why = 0;
-  if (file_here && !f.as_name && !dir_takes_files(s.dest, why)) return stage_direct(f, why, s);
-  error e = stage_beside(f, file_here ? &st : nullptr, s);
-  if (!e.ok() && s.next.empty() && refused_here(f, file_here)) return stage_direct(f, e.number, s);
+  if (s.here && !f.as_name && !dir_takes_files(s.dest, why)) return stage_direct(f, why, s);
+  error e = stage_beside(f, s.here ? &s.st : nullptr, s);
+  if (!e.ok() && s.next.empty() && refused_here(f, s.here)) return stage_direct(f, e.number, s);
   return e;
 }
 
