@@ -194,7 +194,7 @@ bool open_run(const program_files& at, const run_options& options, package_lock&
               run_outcome& r) {
   if (options.dry_run || options.out_dir != nullptr) {
     error e = lock_package(at, lock);
-    if (e.ok()) e = refuse_pending(at);
+    if (e.ok()) e = refuse_pending(at, lock);
     r.pending = keep(r, std::move(e));
     return r.pending == error_kind::ok;
   }

@@ -159,7 +159,8 @@ run_end open_for_writing(const loaded& run) {
 // A run that only reads, or previews, stops at a change left pending: its files are neither
 // old nor new until the next writing run.
 bool pending(const char* prog, const program_files& at) {
-  const error e = refuse_pending(at);
+  const package_lock none;  // it only reads: it waits for a writer at work, holding nothing
+  const error e = refuse_pending(at, none);
   if (!e.ok()) tell(prog, e);
   return !e.ok();
 }

@@ -171,11 +171,11 @@ error_list open_package(const program_files& at, package_lock& lock, bool names_
   return told;
 }
 
-error refuse_pending(const program_files& at) {
+error refuse_pending(const program_files& at, const package_lock& lock) {
   struct stat st {};
   if (::lstat(record_path(at).c_str(), &st) != 0) return {};
   // A writer at work has a record for a moment: what is pending is what it leaves.
-  wait_for_writers(at);
+  if (!lock.held()) wait_for_writers(at);
   if (::lstat(record_path(at).c_str(), &st) != 0) return {};
   return failure(
       fmt::format("an interrupted change is pending in {}: the next buildc or editpar finishes it",

@@ -78,10 +78,11 @@ struct change_outcome {
 [[nodiscard]] error_list open_package(const program_files& at, package_lock& lock,
                                       bool names_only = false);
 
-// For a run that must not change the files of `at`: when a change is pending there (once
-// any writer at work has finished), the failure "an interrupted change is pending in <dir>:
-// the next buildc or editpar finishes it", the directory as where_files_are gives it.
-error refuse_pending(const program_files& at);
+// For a run that must not change the files of `at`: when a change is pending there, the
+// failure "an interrupted change is pending in <dir>: the next buildc or editpar finishes
+// it", the directory as where_files_are gives it. A run that does not hold the writers'
+// lock (`lock`) first waits for any writer at work, whose record is no interrupted change.
+error refuse_pending(const program_files& at, const package_lock& lock);
 
 // Carries out step (3) from the record of `at`, as open_package does; with `names_only`, as
 // for a change whose files are all replaced as names, no line is a copy in place. The bare

@@ -28,14 +28,16 @@ bool make_held_file(const std::string& path) {
   return true;
 }
 
-// The fallback file made, waiting up to `seconds` while another holds it.
-error take_held_file(const std::string& path, int flock_error, int seconds, held_lock& lock) {
+// The fallback file made, waiting up to `seconds` while another holds it (`waited`).
+error take_held_file(const std::string& path, int flock_error, int seconds, held_lock& lock,
+                     bool& waited) {
   for (int polls = seconds * 10;; --polls) {
     if (make_held_file(path)) {
       lock.held_file = path;
       return {};
     }
     if (errno != EEXIST) return failure("", flock_error);
+    waited = true;
     if (polls <= 0) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
@@ -44,6 +46,18 @@ error take_held_file(const std::string& path, int flock_error, int seconds, held
               error_kind::busy);
   busy.path = path;
   return busy;
+}
+
+// flock(fd, how), tried first without waiting; `waited` when another held it.
+int lock_waiting(int fd, int how, bool& waited) {
+  int taken = 0;
+  while ((taken = lock_call(fd, how | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  if (taken == 0 || errno != EWOULDBLOCK || (how & LOCK_NB) != 0) return taken;
+  waited = true;
+  while ((taken = lock_call(fd, how)) != 0 && errno == EINTR) {
+  }
+  return taken;
 }
 
 }  // namespace
@@ -55,18 +69,17 @@ void held_lock::release() {
   held_file.clear();
 }
 
-error take_lock(int fd, int how, const std::string& held_file, int seconds, held_lock& lock) {
-  int taken = 0;
-  while ((taken = lock_call(fd, how)) != 0 && errno == EINTR) {
-  }
-  if (taken == 0) {
+error take_lock(int fd, int how, const std::string& held_file, int seconds, held_lock& lock,
+                bool& waited) {
+  waited = false;
+  if (lock_waiting(fd, how, waited) == 0) {
     lock.fd = fd;
     return {};
   }
   const int number = errno;
   ::close(fd);
   if (number != ENOLCK && number != EOPNOTSUPP) return failure("", number);
-  return take_held_file(held_file, number, seconds, lock);
+  return take_held_file(held_file, number, seconds, lock, waited);
 }
 
 }  // namespace kdz

@@ -42,9 +42,9 @@ using par_lock = held_lock;
 // held.
 error lock_package(const program_files& at, package_lock& lock);
 // Makes ".kdz-lock" (mode 0666, the umask applies) and takes the lock as lock_package does.
-// `raced`: another run made it first, since lock_package found none, so that what was read
-// since may be stale. Where it cannot be made (a directory that takes no new file), nothing
-// is held and all is well.
+// `raced`: another run made it first, since lock_package found none, or took the lock first,
+// so that what was read since may be stale. Where it cannot be made (a directory that takes
+// no new file), nothing is held and all is well.
 error create_package_lock(const program_files& at, package_lock& lock, bool& raced);
 // Waits while a writer of `at` holds its lock, without taking it: a run that only reads sees
 // a change under way through to its end. Where there is no lock to wait on, returns at once.
@@ -66,10 +66,12 @@ std::string par_directory(const program_files& at);
 // lock <directory>: " and the error text.
 error lock_par(const program_files& at, par_lock& lock);
 
-// Takes a lock on the open file `fd` (flock `how`); where the file system has no locks, by
-// making the fallback file `held_file` instead. The fallback file held by another: polled
-// every 100 ms for `seconds`, then kind busy, naming it. A fallback file that cannot be made:
-// `number`, the error of the flock, and kind failed, the lock not held.
-error take_lock(int fd, int how, const std::string& held_file, int seconds, held_lock& lock);
+// Takes a lock on the open file `fd` (flock `how`, which owns it from here); where the file
+// system has no locks, by making the fallback file `held_file` instead. `waited`: another
+// held it first. The fallback file held by another: polled every 100 ms for `seconds`, then
+// kind busy, naming it. Not to be had otherwise: kind failed with the error of the flock
+// (EWOULDBLOCK for `how` with LOCK_NB), the lock not held.
+error take_lock(int fd, int how, const std::string& held_file, int seconds, held_lock& lock,
+                bool& waited);
 
 }  // namespace kdz

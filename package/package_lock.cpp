@@ -22,8 +22,9 @@ std::string lock_path(const program_files& at) {
 }
 
 // Locks the open ".kdz-lock" `fd`; where nothing can be locked, nothing is held, all well.
-error lock_open_file(const program_files& at, int fd, package_lock& lock) {
-  error e = take_lock(fd, LOCK_EX, lock_path(at) + ".held", held_seconds, lock);
+// `waited`: another writer held it first.
+error lock_open_file(const program_files& at, int fd, package_lock& lock, bool& waited) {
+  error e = take_lock(fd, LOCK_EX, lock_path(at) + ".held", held_seconds, lock, waited);
   // Neither flock nor a fallback file: the run goes on as it did before there was a lock.
   if (e.kind == error_kind::failed) return {};
   return e;
@@ -35,7 +36,8 @@ error lock_package(const program_files& at, package_lock& lock) {
   lock.release();
   const int fd = ::open(lock_path(at).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return {};
-  return lock_open_file(at, fd, lock);
+  bool waited = false;
+  return lock_open_file(at, fd, lock, waited);
 }
 
 error create_package_lock(const program_files& at, package_lock& lock, bool& raced) {
@@ -45,7 +47,11 @@ error create_package_lock(const program_files& at, package_lock& lock, bool& rac
   raced = fd < 0 && errno == EEXIST;
   if (raced) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return {};
-  return lock_open_file(at, fd, lock);
+  // Made here, it may still be locked by a run that opened it since: then it came first.
+  bool waited = false;
+  error e = lock_open_file(at, fd, lock, waited);
+  raced = raced || waited;
+  return e;
 }
 
 void wait_for_writers(const program_files& at) {

@@ -24,7 +24,8 @@ error lock_par(const program_files& at, par_lock& lock) {
   const std::string dir = par_directory(at);
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   // An editor never waits for another: it says so at once.
-  error e = fd >= 0 ? take_lock(fd, LOCK_EX | LOCK_NB, dir + "/.kdz-edit.held", 0, lock)
+  bool waited = false;
+  error e = fd >= 0 ? take_lock(fd, LOCK_EX | LOCK_NB, dir + "/.kdz-edit.held", 0, lock, waited)
                     : failure("", errno);
   if (e.kind != error_kind::failed) return e;
   if (e.number == EWOULDBLOCK) {
