@@ -44,13 +44,15 @@ error create_package_lock(const program_files& at, package_lock& lock, bool& rac
   lock.release();
   const std::string path = lock_path(at);
   int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  raced = fd < 0 && errno == EEXIST;
-  if (raced) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  const bool existed = fd < 0 && errno == EEXIST;
+  if (existed) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  raced = false;
   if (fd < 0) return {};
-  // Made here, it may still be locked by a run that opened it since: then it came first.
+  // Made here, it may still be locked by a run that opened it since: then it came first. A
+  // lock not to be had at all is none to wait for.
   bool waited = false;
   error e = lock_open_file(at, fd, lock, waited);
-  raced = raced || waited;
+  raced = (existed || waited) && lock.held();
   return e;
 }
 

@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace golden {
@@ -259,9 +260,9 @@ bool lock_file(const std::string& name) {
 }
 
 bool left_by_killed_run(const std::string& name) {
+  static const std::regex staging("\\..+\\.kdz-[0-9]+-[0-9]+");
   const std::string base = fs::path(name).filename().string();
-  return base == ".kdz-change" ||
-         (base[0] == '.' && base.find(".kdz-") != std::string::npos && !lock_file(name));
+  return base == ".kdz-change" || std::regex_match(base, staging);
 }
 
 void expect_run_leftovers(const tree& before, const tree& after, int status,

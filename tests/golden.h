@@ -73,6 +73,7 @@ struct entry {
   gid_t gid;
   long long mtime_ns;
   std::string bytes;
+  bool operator==(const entry&) const = default;
 };
 using tree = std::map<std::string, entry>;
 // Every entry under `dir`, by its path relative to `dir`; symbolic links are not followed.

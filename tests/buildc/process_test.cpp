@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -114,6 +115,28 @@ TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
   EXPECT_EQ(status_of(second), 0);
   for (const auto& broken : broken_promises(before, snapshot(dir))) ADD_FAILURE() << broken;
   EXPECT_EQ(snapshot(dir).size(), before.size());
+  if (!HasFailure()) clean(top);
+}
+
+// Without flock the writers' lock is a file made O_EXCL: a run makes it and removes it again;
+// one that a killed run left is waited on for 10 s, then named, status 1, nothing written.
+TEST(NoFlock, TheHeldFileIsTheLock) {
+  const fs::path top = scratch("no_flock"), dir = top / "dir";
+  for (const bool stale : {false, true}) {
+    clean(dir);
+    stage(dir);
+    fs::copy_file(BUILDC_NO_LOCKS, dir / "buildc", fs::copy_options::overwrite_existing);
+    std::ofstream(dir / ".kdz-lock");
+    if (stale) std::ofstream(dir / ".kdz-lock.held") << "4711\n";
+    const run_plan plan{dir / "buildc", {"./buildc"}, dir, "/dev/null", top / "out", top / "err"};
+    EXPECT_EQ(run(plan), stale ? 1 : 0);
+    EXPECT_EQ(read_file(top / "err"),
+              stale ? "./buildc: ./.kdz-lock.held is held: if no buildc or editpar is running, "
+                      "remove it\n"
+                    : "./buildc: warning: editpar -c finds 4 problem(s) in this set\n");
+    EXPECT_EQ(fs::exists(dir / "kdzspc.h"), !stale);
+    EXPECT_EQ(fs::exists(dir / ".kdz-lock.held"), stale);
+  }
   if (!HasFailure()) clean(top);
 }
 

@@ -305,6 +305,55 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
   if (!HasFailure()) clean(top);
 }
 
+// Names the programs write for themselves are replaced as names, never written through a
+// link found there: `buildc -o` into a `cp -al` or `cp -as` copy of the package leaves the
+// package's own files alone, and a "par.new" that is a hard or symbolic link to another file
+// leaves that file alone. Each program's result is a regular file under the name.
+TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
+  const fs::path top = scratch("links"), dir = top / "dir", copy = top / "copy";
+  const struct {
+    const char* cp;  // the copy of the package written by buildc -o, or null for par.new
+    bool symbolic;   // par.new a symbolic link, else a hard one
+  } cases[] = {{"-al", false}, {"-as", false}, {nullptr, false}, {nullptr, true}};
+  for (const auto& c : cases) {
+    const std::string what = c.cp != nullptr ? c.cp : c.symbolic ? "symlink" : "hard link";
+    clean(top);
+    package(dir);
+    fs::path written = dir / "par.new", other = top / "other";
+    std::ofstream(other) << "not the editor's\n";
+    if (c.cp != nullptr) {
+      const run_plan build{BUILDC_BIN, {"./buildc", "-C", "dir"}, top, "/dev/null", top / "out",
+                           top / "err"};
+      ASSERT_EQ(run(build), 0);
+      const run_plan cp{"/bin/cp",   {"cp", c.cp, dir.string(), copy.string()},
+                        top,         "/dev/null",
+                        top / "out", top / "err"};
+      ASSERT_EQ(run(cp), 0);
+      std::ofstream(dir / "par") << empty_set;  // every file of a build changes
+      const tree before = snapshot(dir);
+      run_plan into = build;
+      into.argv = {"./buildc", "-C", "dir", "-o", "copy"};
+      EXPECT_EQ(run(into), 0) << what << read_file(top / "err");
+      EXPECT_TRUE(snapshot(dir) == before) << what << ": the package's own files changed";
+      written = copy / "System";
+      other = dir / "System";
+    } else {
+      if (c.symbolic) fs::create_symlink(other, written);
+      if (!c.symbolic) fs::create_hard_link(other, written);
+      open_editor open(dir, top / "err");
+      ASSERT_TRUE(open.at_menu());
+      std::ofstream(dir / "par.tmp") << "# theirs\n";
+      fs::rename(dir / "par.tmp", dir / "par");
+      EXPECT_EQ(open.finish("q\n"), 1) << what;
+      EXPECT_EQ(read_file(written), one_board_par) << what;
+      EXPECT_EQ(read_file(other), "not the editor's\n") << what;
+    }
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(written))) << what;
+    EXPECT_EQ(fs::hard_link_count(written), 1u) << what;
+  }
+  if (!HasFailure()) clean(top);
+}
+
 // The identifiers of the lines of `text` that hold `word`, in order.
 std::vector<std::string> names_with(const std::string& text, const std::string& word) {
   std::vector<std::string> names;
