@@ -354,6 +354,33 @@ TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
   if (!HasFailure()) clean(top);
 }
 
+// A change left pending in the package: the modes that must not write say so and stop with
+// status 1, changing nothing; a script call finishes it first, says so, and goes on.
+TEST(Pending, ReadersStopWritersFinish) {
+  const fs::path top = scratch("pending"), dir = top / "dir";
+  const struct {
+    std::vector<std::string> argv;
+    int status;
+  } cases[] = {{{"./editpar", "-c"}, 1},       {{"./editpar", "-l"}, 1},
+               {{"./editpar", "-m"}, 1},       {{"./editpar", "-n", "-d", "1"}, 1},
+               {{"./editpar", "-d", "1"}, 0}};
+  for (const auto& c : cases) {
+    package(dir);
+    std::ofstream(dir / ".kdz-change") << ".par.kdz-4711-0 par\nend\n";
+    std::ofstream(dir / ".par.kdz-4711-0") << one_board_par << "\n";
+    const std::string pending = "./editpar: an interrupted change is pending in " +
+                                fs::canonical(dir).string() +
+                                ": the next buildc or editpar finishes it\n";
+    EXPECT_EQ(run(editor(top, dir, c.argv, "/dev/null")), c.status) << c.argv[1];
+    EXPECT_EQ(read_file(top / "err"),
+              c.status == 1 ? pending : "./editpar: finished an interrupted change: par\n")
+        << c.argv[1];
+    EXPECT_EQ(read_file(dir / "par"), c.status == 1 ? one_board_par : empty_set) << c.argv[1];
+    EXPECT_EQ(fs::exists(dir / ".kdz-change"), c.status == 1) << c.argv[1];
+  }
+  if (!HasFailure()) clean(top);
+}
+
 // The identifiers of the lines of `text` that hold `word`, in order.
 std::vector<std::string> names_with(const std::string& text, const std::string& word) {
   std::vector<std::string> names;
