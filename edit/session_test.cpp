@@ -1,6 +1,6 @@
-// The files of an editing session: when "par" counts as changed since it was read, and a save
-// that cannot keep a previous version. The save itself is tried on the real program, in
-// tests/editpar/process_test.cpp.
+// The files of an editing session: when "par" counts as changed since it was read. The save
+// itself is tried on the real program, in tests/editpar/process_test.cpp and the case
+// folders (a previous version that cannot be kept: script_delete_*_old_blocked).
 #include "edit/session.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <set>
 #include <string>
 
 #include "base/files.h"
@@ -78,49 +76,6 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
     }
     c.meanwhile(par);
     EXPECT_EQ(par_unchanged(s.in("A"), read), c.unchanged) << c.what;
-  }
-}
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// A ".old" that cannot be made (a directory in its place), for each file of a save that
-// deletes a board: the failure names it, and no file of the change is replaced.
-TEST(SaveSession, AnOldThatCannotBeMadeReplacesNothing) {
-  const scratch s;
-  const catalog cat = edit_test::read_catalog(edit_test::catalog_text);
-  const fs::path dir = s.top / "A";
-  const std::string par =
-      "mode interrupt\nbus at\ntype at8\nsize 16\nirq 5\nioa 300\n"
-      "type at8\nsize 16\nirq 5\nioa 320\n";
-  const std::string init = "a10:23:respawn:/etc/getty ttya10 9600\n", dces = "ttyA12\n";
-  const struct {
-    std::string blocked;
-    const char* func;
-  } cases[] = {{"par", "save_params"}, {"Init", "build_init"}, {"dces", "build_dces"}};
-  for (const auto& c : cases) {
-    fs::remove_all(dir);
-    fs::create_directories(dir / (c.blocked + ".old") / "in");
-    std::ofstream(dir / "par") << par;
-    std::ofstream(dir / "Init") << init;
-    std::ofstream(dir / "dces") << dces;
-    board_set set{};
-    warning_list warnings;
-    par_as_read read;
-    ASSERT_TRUE(load_par(s.in("A"), cat, set, warnings, read).ok());
-    remove_board(set, 1);
-    const error_list told = save_session(s.in("A"), cat, set, read);
-    ASSERT_EQ(told.size(), 1u) << c.blocked;
-    EXPECT_EQ(message(told[0]), std::string(c.func) + ": write(" + (dir / c.blocked).string() +
-                                    ".old) Is a directory");
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
-    EXPECT_EQ(names,
-              (std::set<std::string>{"par", "Init", "dces", c.blocked + ".old", ".kdz-lock"}));
-    EXPECT_EQ(read_file(dir / "par") + read_file(dir / "Init") + read_file(dir / "dces"),
-              par + init + dces);
   }
 }
 

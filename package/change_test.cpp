@@ -1,10 +1,10 @@
-// A change of the package's files: made whole or not at all, finished from its record however
-// far a killed run got, and what killed runs left swept by its form alone. Kills of the real
-// programs at each system call are tried in tests/kill_test.cpp.
+// A change of the package's files: finished from its record however far a killed run got,
+// signals held while it is made, and what killed runs left swept by its form alone. Kills of
+// the real programs at each system call are tried in tests/kill_test.cpp, the failures of a
+// change by the golden cases and edit/session_test.cpp.
 #include "package/change.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -142,83 +142,6 @@ TEST(FinishChange, FromAnyPointAndAgain) {
                 (std::map<std::string, std::string>{{"P", "new P\n"}}));
       fs::remove_all(d.top);
     }
-  }
-}
-
-// A record without its "end" was never decided: its staging names go, nothing else changes.
-TEST(FinishChange, AnUndecidedRecordOnlyDropsItsStagingNames) {
-  const decided d("undecided");
-  d.record(3, false);
-  std::string names = "x";
-  std::size_t failed = 0;
-  ASSERT_TRUE(finish_change(in(d.pkg), false, names, failed).ok());
-  EXPECT_EQ(names, "");
-  EXPECT_EQ(listing(d.pkg), (std::map<std::string, std::string>{
-                                {"X", "old X\n"}, {"L", "old L\n"}, {"L.link", "old L\n"}}));
-  fs::remove_all(d.top);
-}
-
-// A file size limit of `limit` bytes while it lives: a write past it fails with EFBIG.
-struct size_limit {
-  rlimit before{};
-  explicit size_limit(long limit) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &before);
-    rlimit lowered = before;
-    lowered.rlim_cur = static_cast<rlim_t>(limit);
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~size_limit() { setrlimit(RLIMIT_FSIZE, &before); }
-};
-
-// A change that fails in step (1) tells every file that failed and replaces none; one that
-// changes nothing makes nothing, not even the lock file.
-TEST(MakeChange, AllOrNothing) {
-  const struct {
-    const char* name;
-    long limit;                     // a file size limit, or -1
-    const char* old_dir;            // a ".old" name that is a directory, or null
-    std::vector<std::string> told;  // "DIR/" stands for the package directory
-    bool changed;
-  } cases[] = {
-      {"all the same", -1, nullptr, {}, false},
-      {"one too large", 8, nullptr, {"f: write(DIR/B) File too large"}, false},
-      {"two .old blocked", -1, "A.old", {"f: write(DIR/A.old) Is a directory"}, false},
-      {"written", -1, nullptr, {}, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    const fs::path top = scratch("make_change"), pkg = top / "pkg";
-    write_file(pkg / "A", "old A\n");
-    write_file(pkg / "B", "old B\n");
-    fs::create_hard_link(pkg / "B", pkg / "B.link");  // rewritten in place, its room reserved
-    if (c.old_dir != nullptr) fs::create_directories(pkg / c.old_dir / "in");
-    const bool same = std::string(c.name) == "all the same";
-    const std::string dir = (pkg / "").string();
-    const std::vector<change_file> files = {
-        {"f", dir + "A", same ? "old A\n" : "new A\n", true},
-        {"f", dir + "B", same ? "old B\n" : "new B, longer\n", true}};
-    const auto before = listing(pkg);
-    package_lock lock;
-    change_outcome out;
-    {
-      const size_limit limit(c.limit < 0 ? RLIM_INFINITY : c.limit);
-      out = make_change(in(pkg), lock, files);
-    }
-    std::vector<std::string> told;
-    for (const error& e : out.told) told.push_back(message(e));
-    std::vector<std::string> want;
-    for (std::string w : c.told) want.push_back(w.replace(w.find("DIR/"), 4, dir));
-    EXPECT_EQ(told, want);
-    auto now = listing(pkg);
-    EXPECT_EQ(now.erase(".kdz-lock"), same ? 0u : 1u);
-    const std::map<std::string, std::string> written = {{"A", "new A\n"},
-                                                        {"A.old", "old A\n"},
-                                                        {"B", "new B, longer\n"},
-                                                        {"B.link", "new B, longer\n"},
-                                                        {"B.old", "old B\n"}};
-    EXPECT_EQ(now, c.changed ? written : before);
-    fs::remove_all(top);
   }
 }
 

@@ -210,39 +210,18 @@ int boards_in(const std::string& text) {
   return n;
 }
 
-// Starts editpar_no_locks in `dir` as `argv`, its answers `in`, once `go` is closed.
-pid_t start_no_locks(const fs::path& dir, const std::vector<std::string>& argv, const fs::path& in,
-                     const int (&go)[2]) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  close(go[1]);
-  char byte = 0;
-  const int answers = open(in.c_str(), O_RDONLY), null = open("/dev/null", O_WRONLY);
-  dup2(answers, 0);
-  dup2(null, 1);
-  dup2(null, 2);
-  std::vector<char*> args;
-  for (const std::string& w : argv) args.push_back(const_cast<char*>(w.c_str()));
-  args.push_back(nullptr);
-  if (read(go[0], &byte, 1) >= 0 && chdir(dir.c_str()) == 0) execv(EDITPAR_NO_LOCKS, args.data());
-  _exit(127);
-}
-
-// Ten calls of `argv` at once without flock; their exit statuses.
-std::vector<int> ten_at_once(const fs::path& dir, const std::vector<std::string>& argv,
-                             const fs::path& in) {
-  int go[2];
-  if (pipe(go) != 0) return {};
-  std::vector<pid_t> pids;
-  for (int i = 0; i < 10; ++i) pids.push_back(start_no_locks(dir, argv, in, go));
-  close(go[0]);
-  close(go[1]);
-  std::vector<int> statuses;
-  for (const pid_t pid : pids) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+// Ten calls of `argv` at once, in `dir`, of an editpar without flock; their exit statuses.
+std::vector<int> ten_at_once(const fs::path& top, const fs::path& dir,
+                             const std::vector<std::string>& argv, const fs::path& in) {
+  std::vector<int> statuses(10);
+  std::vector<std::thread> calls;
+  for (int i = 0; i < 10; ++i) {
+    calls.emplace_back([&, i] {
+      const std::string n = std::to_string(i);
+      statuses[i] = run({EDITPAR_NO_LOCKS, argv, dir, in, top / ("out" + n), top / ("err" + n)});
+    });
   }
+  for (std::thread& t : calls) t.join();
   return statuses;
 }
 
@@ -258,7 +237,7 @@ TEST(Lock, WithoutFlockNoChangeIsLost) {
   }
   std::ofstream(top / "delete") << "5\n1\ny\nq\n";
   std::ofstream(dir / "par") << four;
-  const std::vector<int> scripts = ten_at_once(dir, {"./editpar", "-d", "1"}, "/dev/null");
+  const std::vector<int> scripts = ten_at_once(top, dir, {"./editpar", "-d", "1"}, "/dev/null");
   const int saved = static_cast<int>(std::count(scripts.begin(), scripts.end(), 0));
   EXPECT_EQ(saved, 4 - boards_in(read_file(dir / "par")));
   for (const int status : scripts) EXPECT_TRUE(status == 0 || status == 1 || status == 3) << status;
@@ -267,7 +246,7 @@ TEST(Lock, WithoutFlockNoChangeIsLost) {
   open_editor open(dir, top / "err", "", EDITPAR_NO_LOCKS);
   ASSERT_TRUE(open.at_menu());
   for (const auto& argv : {std::vector<std::string>{"./editpar"}, {"./editpar", "-d", "1"}}) {
-    for (const int status : ten_at_once(dir, argv, top / "delete")) EXPECT_EQ(status, 3);
+    for (const int status : ten_at_once(top, dir, argv, top / "delete")) EXPECT_EQ(status, 3);
   }
   EXPECT_EQ(open.finish("5\n1\ny\nq\n"), 0);
   EXPECT_EQ(boards_in(read_file(dir / "par")), 3);
@@ -361,8 +340,10 @@ TEST(Pending, ReadersStopWritersFinish) {
   const struct {
     std::vector<std::string> argv;
     int status;
-  } cases[] = {{{"./editpar", "-c"}, 1},       {{"./editpar", "-l"}, 1},
-               {{"./editpar", "-m"}, 1},       {{"./editpar", "-n", "-d", "1"}, 1},
+  } cases[] = {{{"./editpar", "-c"}, 1},
+               {{"./editpar", "-l"}, 1},
+               {{"./editpar", "-m"}, 1},
+               {{"./editpar", "-n", "-d", "1"}, 1},
                {{"./editpar", "-d", "1"}, 0}};
   for (const auto& c : cases) {
     package(dir);
