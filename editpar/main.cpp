@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -372,5 +373,13 @@ int editpar_main(int argc, char** argv) {
 }  // namespace kdz
 
 int main(int argc, char** argv) {
-  return kdz::editpar_main(argc, argv);
+  // Failures come back as values; an exception is only memory that ran out ({fmt}'s formats
+  // are checked when the program is built), said as such with status 2, as a path that
+  // cannot be formed for want of memory is.
+  try {
+    return kdz::editpar_main(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s: %s\n", argc > 0 ? argv[0] : "", e.what());
+    return 2;
+  }
 }
