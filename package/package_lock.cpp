@@ -30,6 +30,15 @@ error lock_open_file(const program_files& at, int fd, package_lock& lock, bool& 
   return e;
 }
 
+// Opens the lock file `path`, made here (mode 0666, the umask applies) where it was missing;
+// `existed` when another run made it first.
+int open_made(const std::string& path, bool& existed) {
+  const int made = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (made >= 0) return made;
+  existed = errno == EEXIST;
+  return existed ? ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+}
+
 }  // namespace
 
 error lock_package(const program_files& at, package_lock& lock) {
@@ -42,10 +51,8 @@ error lock_package(const program_files& at, package_lock& lock) {
 
 error create_package_lock(const program_files& at, package_lock& lock, bool& raced) {
   lock.release();
-  const std::string path = lock_path(at);
-  int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-  const bool existed = fd < 0 && errno == EEXIST;
-  if (existed) fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  bool existed = false;
+  const int fd = open_made(lock_path(at), existed);
   raced = false;
   if (fd < 0) return {};
   // Made here, it may still be locked by a run that opened it since: then it came first. A
