@@ -64,6 +64,8 @@ struct change_outcome {
 //   "write(<path>.old)") and the error text; one in writing the record as
 //   "record_change: write(<dir>.kdz-change) ". After the record, the record stays, for the
 //   next writing run to finish.
+// - A lock held by a file that a killed run left (locks.h): that failure, kind busy, and
+//   nothing made.
 // SIGINT, SIGTERM and SIGHUP wait until the change is made or dropped.
 [[nodiscard]] change_outcome make_change(const program_files& at, package_lock& lock,
                                          const std::vector<change_file>& files);
