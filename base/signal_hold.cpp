@@ -1,14 +1,14 @@
-// SIGINT, SIGTERM and SIGHUP held while a file is staged or replaced, so that no temporary
-// file is left behind; they take effect when the last replacement under way is over.
+// SIGINT, SIGTERM and SIGHUP held while a change is made, so that no staged file is left
+// behind; they take effect when the last change under way is over.
 #include <csignal>
 
-#include "base/replace_file.h"
+#include "base/staging.h"
 
 namespace kdz {
 
 namespace {
 
-// Counted, because staged files may be dropped in any order. The signal mask is the
+// Counted, because holds may nest and end in any order. The signal mask is the
 // process's own: so are the depth of holding and the mask that ending it restores.
 int held_depth = 0;
 sigset_t before_holding;

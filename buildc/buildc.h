@@ -8,6 +8,7 @@
 #pragma once
 
 #include <iterator>
+#include <string>
 
 #include "base/error.h"
 #include "base/files.h"
@@ -69,28 +70,36 @@ struct run_options {
                                   // in the package
 };
 
-// What a run came to: what it has to say on standard error, in the order it met it, and
-// what each part came to, from which exit_status decides the run's status.
+// What a run came to: what it has to say on standard output and on standard error, in the
+// order it met it, and what each part came to, from which exit_status decides the run's
+// status.
 struct run_outcome {
+  std::string out;  // the readers' warnings, and what a dry run would change
   error_list told;
+  error_kind pending = error_kind::ok;  // a change left pending stopped the run, or one
+                                        // could not be finished, or the lock not had
   error_kind cfg = error_kind::ok;
   error_kind par = error_kind::ok;    // failed too for a "par" read with warnings, without -f
   error_kind old = error_kind::ok;    // failed when an old "Init" or "dces" exists but was not read
   error_kind paths = error_kind::ok;  // the path of a package file could not be formed
   error_kind out_dir = error_kind::ok;  // -o DIR was missing and could not be made
-  error_kind files = error_kind::ok;    // the first new file that could not be written
+  error_kind files = error_kind::ok;    // the change could not be made
   int warnings = 0;                     // of both readers: the check counts each as a problem
 };
 
-// Under the package directory's writers' lock, reads "cfg", "par" and the old "Init" and
-// "dces" there, then writes the driver package there (or as `options` say; a missing -o DIR
-// is made with its parents first), then counts what `editpar -c` would find in the set as
-// written. Nothing is written or made when an input cannot be had or read cleanly (a "cfg"
-// or "par" read with warnings, without -f) or a path cannot be formed; a file that cannot
-// be written does not stop the others.
+// Under the package directory's writers' lock (with a change a crash left finished first,
+// package/change.h), reads "cfg", "par" and the old "Init" and "dces" there, then writes the
+// driver package there as one change (or as `options` say: -n names what would change; -o
+// DIR, made with its parents when missing, gets the files, under its own lock), then counts
+// what `editpar -c` would find in the set as written. A run that must not write (-n, -o)
+// and finds a change pending in the package directory does nothing else. Nothing is
+// written or made when an input cannot be had or read cleanly (a "cfg" or "par" read with
+// warnings, without -f) or a path cannot be formed; a file that cannot be written leaves
+// every file as it was (each failure told). Prints nothing itself.
 [[nodiscard]] run_outcome run(const program_files& at, const run_options& options);
-// The exit status of a run: 1 when an input stopped it, -o DIR could not be made, a path
-// could not be formed, or a file could not be written; 0 otherwise.
+// The exit status of a run: 1 when a pending change, an input, -o DIR that could not be
+// made, a path that could not be formed, or a file that could not be written stopped it; 0
+// otherwise.
 int exit_status(const run_outcome& r);
 
 // Says `e` on standard error after the program's name `prog`. Every message of buildc goes

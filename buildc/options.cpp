@@ -94,6 +94,7 @@ int run_command(const char* prog, int argc, char** argv) {
     return refuse(prog, failure("-o names the package directory"));
   }
   const run_outcome r = run(at, options);
+  write_text(stdout, r.out);
   for (const error& e : r.told) tell(prog, e);
   return exit_status(r);
 }

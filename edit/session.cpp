@@ -9,14 +9,17 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
 #include "base/files.h"
-#include "base/replace_file.h"
+#include "base/staging.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
+#include "package/change.h"
 #include "package/locks.h"
 #include "package/package_files.h"
 
@@ -31,23 +34,29 @@ bool read_rest(std::FILE* f, std::string& bytes) {
   return std::ferror(f) == 0;
 }
 
-// Saves the set as "par.new" beside "par", for the user to compare with the "par" that
-// took the place of the one read. Even when that works, the set is not saved.
-error save_aside(const program_files& at, const catalog& cat, const board_set& set) {
+// The texts of the files of a save, kept while the change is made: "par", then each file
+// of the package table at 1 + its row.
+using save_texts = std::array<std::string, 1 + PKG_FILES>;
+
+// The file of a save that goes aside: the set as "par.new" beside "par", replaced as a name,
+// for the user to compare with the "par" that took the place of the one read.
+error aside_files(const program_files& at, const catalog& cat, const board_set& set,
+                  save_texts& texts, std::vector<change_file>& files) {
   path_ptr path;
   if (error e = make_path(at, "par.new", path); !e.ok()) return e;
   par_where lines{};
-  const std::string text = params_text(cat, set.params, lines);
-  if (error e = replace_file("save_params", path.get(), text, SYNC); !e.ok()) return e;
-  error aside =
-      failure(fmt::format("par changed since it was read: your version is in {}", path.get()));
-  aside.path = path.get();
-  return aside;
+  texts[0] = params_text(cat, set.params, lines);
+  files.push_back({"save_params", path.get(), texts[0], false, true});
+  return {};
 }
 
-// "par", then each file of the package table at 1 + its row: each replacement made ready,
-// then placed in this order.
-using save_group = std::array<staged_file, 1 + PKG_FILES>;
+// Even when "par.new" is written, the set is not saved.
+error saved_aside(const program_files& at) {
+  const std::string path = at.dir + "par.new";
+  error aside = failure(fmt::format("par changed since it was read: your version is in {}", path));
+  aside.path = path;
+  return aside;
+}
 
 // Reads the package file `f` into `text`, where it exists (`exists`).
 error read_port_file(const program_files& at, const package_file& f, bool& exists,
@@ -61,28 +70,48 @@ error read_port_file(const program_files& at, const package_file& f, bool& exist
   return load_beside(at, f.name, f.func, read);
 }
 
-// Stages the text of the package file `f` that follows `moves`, where it exists.
-error stage_port_file(const program_files& at, const package_file& f, const board_moves& moves,
-                      staged_file& staged) {
-  bool exists = false;
-  std::string text;
-  if (error e = read_port_file(at, f, exists, text); !e.ok() || !exists) return e;
-  path_ptr path;
-  if (error e = make_path(at, f.name, path); !e.ok()) return e;
-  return stage_file(f.func, path.get(), f.move(text, moves), f.flags, staged);
-}
-
-// Stages "par" and, after deletions, the files that follow the boards; the first failure
-// ends it.
-error stage_group(const program_files& at, const catalog& cat, board_set& set, save_group& group) {
-  if (error e = save_params(at, cat, set, group[0]); !e.ok()) return e;
+// The files of a save: "par", then, after deletions, each file of the package table that
+// follows the boards and exists, with the text that follows `moves`.
+error save_files(const program_files& at, const catalog& cat, board_set& set, save_texts& texts,
+                 std::vector<change_file>& files) {
+  change_file par{"save_params", {}, {}, true};
+  if (error e = save_params(at, cat, set, par.path, texts[0]); !e.ok()) return e;
+  par.text = texts[0];
+  files.push_back(std::move(par));
   if (!boards_deleted(set.moves)) return {};
-  for (std::size_t k = 1; k < group.size(); ++k) {
-    const package_file& f = package_files[k - 1];
-    if (f.move == nullptr) continue;
-    if (error e = stage_port_file(at, f, set.moves, group[k]); !e.ok()) return e;
+  for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
+    bool exists = false;
+    std::string text;
+    if (f->move == nullptr) continue;
+    if (error e = read_port_file(at, *f, exists, text); !e.ok()) return e;
+    if (!exists) continue;
+    std::string& moved = texts[1 + static_cast<std::size_t>(f - package_files.data())];
+    moved = f->move(text, set.moves);
+    files.push_back({f->func, at.dir + f->name, moved, f->keep_old});
   }
   return {};
+}
+
+// One try at the save under the writers' lock `writers`: false when the lock's file
+// appeared meanwhile and what was read must be read again.
+bool try_save(const program_files& at, const catalog& cat, board_set& set, const par_as_read& read,
+              package_lock& writers, error_list& told) {
+  told = open_package(at, writers);
+  if (any_failed(told)) return true;
+  const bool unchanged = par_unchanged(at, read);
+  save_texts texts;
+  std::vector<change_file> files;
+  if (error e = unchanged ? save_files(at, cat, set, texts, files)
+                          : aside_files(at, cat, set, texts, files);
+      !e.ok()) {
+    told.push_back(std::move(e));
+    return true;
+  }
+  change_outcome made = make_change(at, writers, files);
+  if (made.stale) return false;
+  for (error& e : made.told) told.push_back(std::move(e));
+  if (!unchanged && !any_failed(told)) told.push_back(saved_aside(at));
+  return true;
 }
 
 }  // namespace
@@ -116,24 +145,7 @@ error_list save_session(const program_files& at, const catalog& cat, board_set& 
                         const par_as_read& read) {
   package_lock writers;
   error_list told;
-  // A lock that cannot be had is no lock, as on a file system without locks: the save goes
-  // on, and the reason is only a warning.
-  if (error e = lock_package(at, writers); !e.ok()) {
-    e.kind = error_kind::warning;
-    told.push_back(std::move(e));
-  }
-  save_group group;
-  error first =
-      par_unchanged(at, read) ? stage_group(at, cat, set, group) : save_aside(at, cat, set);
-  // Without the new "par", "Init" and "dces" renumbered would not follow it; once it is
-  // placed, each of them placed is one less file out of step with it.
-  if (first.ok()) first = place_file(group[0]);
-  if (!first.ok()) {
-    told.push_back(std::move(first));
-    return told;
-  }
-  for (std::size_t k = 1; k < group.size(); ++k) {
-    if (error e = place_file(group[k]); !e.ok()) told.push_back(std::move(e));
+  while (!try_save(at, cat, set, read, writers, told)) {
   }
   return told;
 }

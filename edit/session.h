@@ -32,16 +32,16 @@ error load_par(const program_files& at, const catalog& cat, board_set& set, warn
 // bytes, or still absent when it was absent. False also for a path that cannot be formed.
 bool par_unchanged(const program_files& at, const par_as_read& read);
 
-// Saves the set while holding the writers' lock of the package directory (lock_package).
-// When par_unchanged(at, read): "par" as save_params writes it and, when boards as read
-// were deleted (set.moves), each file of the package table that follows the boards
-// ("Init", then "dces") rewritten to follow them where it exists; all are staged first (the
-// first failure: nothing replaced), then placed in that order; when "par" cannot be placed,
-// the others are not, and each of the others that fails is one more failure. Otherwise the
-// set goes to "par.new" only, replaced whole, and all it comes to is the failure "par
-// changed since it was read: your version is in <path>". The set is saved when none of what
-// comes back is a failure (a writers' lock that cannot be had is only a warning); set.lines
-// then tells where each value stands in the text written.
+// Saves the set as one change of the package (package/change.h), under the writers' lock
+// of the package directory, which it takes (finishing first what an interrupted run left,
+// said as a warning) and lets go again. When par_unchanged(at, read): "par" as save_params
+// writes it with "par.old" and, when boards as read were deleted (set.moves), each file of
+// the package table that follows the boards ("Init", then "dces") rewritten to follow them
+// where it exists, with its ".old"; every file that fails is told, and then none is
+// replaced. Otherwise the set goes to "par.new" only, replaced as a name, and all it comes
+// to is the failure "par changed since it was read: your version is in <path>". The set is
+// saved when none of what comes back is a failure (kind busy: a lock held by a file a
+// killed run left); set.lines then tells where each value stands in the text written.
 [[nodiscard]] error_list save_session(const program_files& at, const catalog& cat, board_set& set,
                                       const par_as_read& read);
 

@@ -1,6 +1,6 @@
-// The files of an editing session: when "par" counts as changed since it was read, and a
-// failure once "par" is placed. The save itself is tried on the real program, in
-// tests/editpar/process_test.cpp.
+// The files of an editing session: when "par" counts as changed since it was read. The save
+// itself is tried on the real program, in tests/editpar/process_test.cpp and the case
+// folders (a previous version that cannot be kept: script_delete_*_old_blocked).
 #include "edit/session.h"
 
 #include <gtest/gtest.h>
@@ -77,29 +77,6 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
     c.meanwhile(par);
     EXPECT_EQ(par_unchanged(s.in("A"), read), c.unchanged) << c.what;
   }
-}
-
-// Once "par" is placed, "Init" that cannot take its ".old" copy is still a failure of the
-// save, and comes back after the others are placed.
-TEST(SaveSession, AFailureAfterParIsPlacedComesBack) {
-  const scratch s;
-  const catalog cat = edit_test::read_catalog(edit_test::catalog_text);
-  const fs::path dir = s.top / "A";
-  std::ofstream(dir / "par") << "mode interrupt\nbus at\ntype at8\nsize 16\nirq 5\nioa 300\n"
-                                "type at8\nsize 16\nirq 5\nioa 320\n";
-  std::ofstream(dir / "Init") << "a10:23:respawn:/etc/getty ttya10 9600\n";
-  fs::create_directory(dir / "Init.old");
-  board_set set{};
-  warning_list warnings;
-  par_as_read read;
-  ASSERT_TRUE(load_par(s.in("A"), cat, set, warnings, read).ok());
-  remove_board(set, 1);
-  const error_list told = save_session(s.in("A"), cat, set, read);
-  ASSERT_EQ(told.size(), 1u);
-  EXPECT_EQ(message(told[0]),
-            "build_init: write(" + (dir / "Init.old").string() + ") Is a directory");
-  EXPECT_TRUE(any_failed(told));
-  EXPECT_TRUE(fs::exists(dir / "par.old"));
 }
 
 }  // namespace

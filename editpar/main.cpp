@@ -23,6 +23,7 @@
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
+#include "package/change.h"
 #include "package/locks.h"
 #include "package/port_lines.h"
 
@@ -140,6 +141,31 @@ bool lock_files(const loaded& run, par_lock& lock, bool strict) {
   return got.ok() || (got.kind == error_kind::failed && !strict);
 }
 
+// How a run ends after `told`, said: locked out when a lock was held by another, refused
+// after another failure, else not at all (done).
+run_end said(const char* prog, const error_list& told) {
+  for (const error& e : told) tell(prog, e);
+  const auto busy = [](const error& e) { return e.kind == error_kind::busy; };
+  if (std::any_of(told.begin(), told.end(), busy)) return run_end::locked_out;
+  return any_failed(told) ? run_end::refused : run_end::done;
+}
+
+// What a writing run does first, under the writers' lock that it lets go again: a change
+// that a crash left finished (and said), what killed runs left removed.
+run_end open_for_writing(const loaded& run) {
+  package_lock writers;
+  return said(run.prog, open_package(run.at, writers));
+}
+
+// A run that only reads, or previews, stops at a change left pending: its files are neither
+// old nor new until the next writing run.
+bool pending(const char* prog, const program_files& at) {
+  const package_lock none;  // it only reads: it waits for a writer at work, holding nothing
+  const error e = refuse_pending(at, none);
+  if (!e.ok()) tell(prog, e);
+  return !e.ok();
+}
+
 // The paths the check names, and the old DCE list it reads. False when a path cannot be
 // formed (said).
 bool old_state(const loaded& run, check_paths& paths, port_state& ports) {
@@ -164,9 +190,8 @@ void warn_after_saving(const loaded& run, const check_paths& paths, const port_s
 // Saves the set as quitting the menus does, then warns of what the check finds in the set
 // as written.
 run_end save(loaded& run) {
-  const error_list told = save_session(run.at, run.cat, run.set, run.read);
-  for (const error& e : told) tell(run.prog, e);
-  if (any_failed(told)) return run_end::refused;
+  const run_end end = said(run.prog, save_session(run.at, run.cat, run.set, run.read));
+  if (end != run_end::done) return end;
   check_paths paths;
   port_state ports{};
   if (old_state(run, paths, ports)) warn_after_saving(run, paths, ports);
@@ -190,6 +215,7 @@ run_end check_or_map(command cmd, const loaded& run) {
 // -l, -c, -m: "par" is only read.
 run_end read_only(command cmd, const char* prog, const program_files& at) {
   loaded run{prog, at};
+  if (pending(prog, at)) return run_end::refused;
   if (!read_cfg(run)) return run_end::load_failed;
   if (cmd == command::list) {
     if (!par_missing(at) && !read_par(run)) return run_end::load_failed;
@@ -207,6 +233,7 @@ run_end edit(const char* prog, const program_files& at, const char* bus_word, bo
   loaded run{prog, at};
   par_lock lock;
   if (!lock_files(run, lock, false)) return run_end::locked_out;
+  if (const run_end end = open_for_writing(run); end != run_end::done) return end;
   if (!read_cfg(run)) return run_end::load_failed;
   if (!force && cfg_refused(run, "saving would drop what they name (editpar -f edits anyway)")) {
     return run_end::refused;
@@ -275,6 +302,11 @@ run_end script_call(const char* prog, const program_files& at, const script& s, 
   loaded run{prog, at};
   par_lock lock;
   if (!lock_files(run, lock, true)) return run_end::locked_out;
+  if (preview_only && pending(prog, at)) return run_end::refused;
+  if (const run_end end = preview_only ? run_end::done : open_for_writing(run);
+      end != run_end::done) {
+    return end;
+  }
   if (!read_cfg(run)) return run_end::load_failed;
   if (cfg_refused(run, "nothing changed")) return run_end::refused;
   const bool fresh = par_missing(at) && s.changes[0].op == 'a';

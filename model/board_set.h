@@ -11,7 +11,6 @@
 #include <string>
 
 #include "base/files.h"
-#include "base/replace_file.h"
 #include "model/catalog.h"
 #include "model/records.h"
 
@@ -95,10 +94,12 @@ error load_params(const program_files& at, const catalog& cat, board_set& set,
 par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set);
 // The text write_params writes, and in `lines` where each value stands in it.
 std::string params_text(const catalog& cat, const params_rec& set, par_where& lines);
-// Makes ready (stage_file) the replacement of "par" of the package directory by set.params,
-// which keeps the previous "par" as "par.old" once placed; set.lines then tells where each
-// value stands in the file as written. Its failures name "save_params".
-error save_params(const program_files& at, const catalog& cat, board_set& set, staged_file& staged);
+// The path of "par" of the package directory and the text that is to replace it,
+// set.params as write_params writes it; set.lines then tells where each value stands in it.
+// The writing is the caller's (a change of the package), and its failures name
+// "save_params". A path that cannot be formed comes back as make_path's failure.
+error save_params(const program_files& at, const catalog& cat, board_set& set, std::string& path,
+                  std::string& text);
 // Lists the set on standard output, each board with its type's class label.
 void print_params(const catalog& cat, const params_rec& set);
 // Starts a fresh set from a command line: bus AT when argv[1] begins with "a" or "A",

@@ -6,7 +6,6 @@
 
 #include "base/files.h"
 #include "base/lines.h"
-#include "base/replace_file.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/keyword_file.h"
@@ -244,14 +243,15 @@ par_where write_params(std::FILE* f, const catalog& cat, const params_rec& set) 
   return lines;
 }
 
-error save_params(const program_files& at, const catalog& cat, board_set& set,
-                  staged_file& staged) {
-  path_ptr path;
-  if (error e = make_path(at, "par", path); !e.ok()) return e;
+error save_params(const program_files& at, const catalog& cat, board_set& set, std::string& path,
+                  std::string& text) {
+  path_ptr formed;
+  if (error e = make_path(at, "par", formed); !e.ok()) return e;
+  path = formed.get();
   // The lines tell where the values stand in the file as written, also for a caller that
   // goes on after a failed write.
-  const std::string text = params_text(cat, set.params, set.lines);
-  return stage_file("save_params", path.get(), text, KEEP_OLD | SYNC, staged);
+  text = params_text(cat, set.params, set.lines);
+  return {};
 }
 
 void print_params(const catalog& cat, const params_rec& set) {

@@ -11,7 +11,6 @@
 #include <string_view>
 
 #include "base/files.h"
-#include "base/replace_file.h"
 #include "model/board_set.h"
 #include "model/records.h"
 #include "package/port_lines.h"
@@ -30,7 +29,7 @@ struct package_file {
   const char* func;     // the writer's name in the messages about the file
   package_loader load;  // null for a file whose old version is not read
   package_mover move;   // null for a file that does not follow the boards of "par"
-  unsigned flags;       // how replace_file keeps it: KEEP_OLD, SYNC
+  bool keep_old;        // its previous version stays as "<name>.old" when it changes
 };
 
 // The rows of package_files, in the order the run reads and writes them: the old "Init"
@@ -46,16 +45,16 @@ enum package_row {
 };
 
 // "Init" and "dces" hold what the user switched on and moved to the DCE lines: each keeps
-// its previous version as ".old" when it changes, reaches the disk before it takes its
-// place, and follows the boards when boards before theirs are deleted.
+// its previous version as ".old" when it changes, and follows the boards when boards before
+// theirs are deleted. Every file reaches the disk before it takes its place (change.h).
 inline constexpr std::array<package_file, PKG_FILES + 1> package_files = {{
-    {"kdzspc.h", "build_space", nullptr, nullptr, 0},
-    {"System", "build_sdevice", nullptr, nullptr, 0},
-    {"Init", "build_init", load_init, move_init_lines, KEEP_OLD | SYNC},
-    {"dces", "build_dces", load_dces, move_dces_lines, KEEP_OLD | SYNC},
-    {"dtes", "build_dtes", nullptr, nullptr, 0},
-    {"Node", "build_node", nullptr, nullptr, 0},
-    {nullptr, nullptr, nullptr, nullptr, 0},
+    {"kdzspc.h", "build_space", nullptr, nullptr, false},
+    {"System", "build_sdevice", nullptr, nullptr, false},
+    {"Init", "build_init", load_init, move_init_lines, true},
+    {"dces", "build_dces", load_dces, move_dces_lines, true},
+    {"dtes", "build_dtes", nullptr, nullptr, false},
+    {"Node", "build_node", nullptr, nullptr, false},
+    {nullptr, nullptr, nullptr, nullptr, false},
 }};
 static_assert(package_files[PKG_INIT].load == load_init &&
                   package_files[PKG_DCES].load == load_dces &&

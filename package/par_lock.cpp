@@ -1,6 +1,7 @@
 // The editors' lock: on the directory of the file "par" names, so that editors reaching
 // one "par" through different links still meet.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,7 +10,7 @@
 #include <fmt/format.h>
 
 #include "base/files.h"
-#include "base/replace_file.h"
+#include "base/staging.h"
 #include "package/locks.h"
 
 namespace kdz {
@@ -18,23 +19,21 @@ std::string par_directory(const program_files& at) {
   return dir_of(file_behind((at.dir + "par").c_str()));
 }
 
-par_lock::~par_lock() {
-  if (fd >= 0) ::close(fd);
-}
-
 error lock_par(const program_files& at, par_lock& lock) {
+  lock.release();
   const std::string dir = par_directory(at);
-  lock.fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (lock.fd >= 0 && lock_call(lock.fd) == 0) return {};
-  if (lock.fd >= 0 && errno == EWOULDBLOCK) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // An editor never waits for another: it says so at once.
+  bool waited = false;
+  error e = fd >= 0 ? take_lock(fd, LOCK_EX | LOCK_NB, dir + "/.kdz-edit.held", 0, lock, waited)
+                    : failure("", errno);
+  if (e.kind != error_kind::failed) return e;
+  if (e.number == EWOULDBLOCK) {
     return failure("par is being edited by another editpar", 0, error_kind::busy);
   }
-  const int number = errno;
-  if (lock.fd >= 0) ::close(lock.fd);
-  lock.fd = -1;
-  error e = failure(fmt::format("cannot lock {}: ", dir), number);
-  e.path = dir;
-  return e;
+  error cannot = failure(fmt::format("cannot lock {}: ", dir), e.number);
+  cannot.path = dir;
+  return cannot;
 }
 
 }  // namespace kdz

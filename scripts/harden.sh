@@ -3,8 +3,9 @@
 # whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer (with the slow
 # test that scripts/test.sh leaves out: an install built without the tests), every fuzz
 # target for a bounded time, clang-tidy, clang-format, cppcheck, and valgrind on a
-# generator run and an editor dialogue. Any report fails the script. FUZZ_SECONDS sets
-# the time per fuzz target.
+# generator run and an editor dialogue; and a run of each program killed at every system
+# call that writes, never leaving a package that is neither old nor new. Any report fails
+# the script. FUZZ_SECONDS sets the time per fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -42,4 +43,11 @@ cppcheck --quiet --error-exitcode=1 --inline-suppr --std=c++20 --library=posix \
 
 echo "== valgrind: a generator run and an editor dialogue (at ${SECONDS}s)"
 bash scripts/valgrind.sh
+
+echo "== every kill point of editpar -d 1 and of buildc (at ${SECONDS}s)"
+# The programs as the test command builds them (build/, the same configuration): the test
+# command itself tries every tenth point.
+cmake -S . -B build -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build -j"$(nproc)" --target kill_test buildc editpar >/dev/null
+KDZ_KILL_POINTS=all build/bin/kill_test --gtest_filter='KillPoints.*' --gtest_brief=1
 echo "hardening checks passed in ${SECONDS}s"

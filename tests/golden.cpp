@@ -14,6 +14,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace golden {
@@ -251,6 +252,34 @@ void age(const fs::path& dir) {
   for (const auto& e :
        fs::recursive_directory_iterator(dir, fs::directory_options::skip_permission_denied)) {
     if (e.is_regular_file() && !e.is_symlink()) utimensat(AT_FDCWD, e.path().c_str(), past, 0);
+  }
+}
+
+bool lock_file(const std::string& name) {
+  return fs::path(name).filename() == ".kdz-lock";
+}
+
+bool left_by_killed_run(const std::string& name) {
+  static const std::regex staging("\\..+\\.kdz-[0-9]+-[0-9]+");
+  const std::string base = fs::path(name).filename().string();
+  return base == ".kdz-change" || std::regex_match(base, staging);
+}
+
+void expect_run_leftovers(const tree& before, const tree& after, int status,
+                          std::set<std::string>& want) {
+  for (const auto& [name, e] : before) {
+    if (status == 0 && left_by_killed_run(name)) want.erase(name);
+  }
+  bool changed = false;
+  for (const auto& [name, e] : after) {
+    const auto was = before.find(name);
+    changed |=
+        !lock_file(name) && e.kind == 'f' && (was == before.end() || was->second.bytes != e.bytes);
+  }
+  for (const auto& [name, e] : after) {
+    if (!lock_file(name) || before.contains(name)) continue;
+    want.insert(name);
+    EXPECT_TRUE(changed || status != 0) << name << " made by a run that changed nothing";
   }
 }
 

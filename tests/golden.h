@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,7 @@ struct entry {
   gid_t gid;
   long long mtime_ns;
   std::string bytes;
+  bool operator==(const entry&) const = default;
 };
 using tree = std::map<std::string, entry>;
 // Every entry under `dir`, by its path relative to `dir`; symbolic links are not followed.
@@ -79,6 +81,18 @@ tree snapshot(const fs::path& dir);
 // Sets the modification time of every file under `dir` to one in the past, so that a file
 // rewritten by the run shows it.
 void age(const fs::path& dir);
+// Whether the entry `name` (a path relative to a staged directory) is a package's writers'
+// lock file, which a run that changes a file there may make.
+bool lock_file(const std::string& name);
+// Whether the entry `name` is what a killed run leaves: a staging name or a change record,
+// gone after a writing run that succeeds.
+bool left_by_killed_run(const std::string& name);
+// The names a writing run that ended with `status` leaves beside the expected files: from
+// `before`, what a killed run left goes when it succeeded; the lock file, when `after` has
+// it, appears only for a run that changed a file or failed. Adds them to `want`, and a test
+// failure for a lock file made by a run that changed nothing.
+void expect_run_leftovers(const tree& before, const tree& after, int status,
+                          std::set<std::string>& want);
 // What a run did that no run may do: an entry of another kind; a file that kept its bytes
 // but not its modification time; a file with other permission bits or another owner; a
 // new file whose bits are not those fopen gives under umask 022 (0644; a ".old" copy those

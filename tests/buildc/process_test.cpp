@@ -1,7 +1,8 @@
 // buildc among other processes: two runs at once in one directory follow each other, a
-// run waits while another writer holds the package's lock and then changes nothing (an
-// open editor is tried in tests/editpar/process_test.cpp); and what it says `editpar -c`
-// would find is what `editpar -c` finds.
+// run waits while another writer holds the package's lock (also when "cfg" is replaced
+// meanwhile) and then changes nothing (an open editor is tried in
+// tests/editpar/process_test.cpp); and what it says `editpar -c` would find is what
+// `editpar -c` finds.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <regex>
 #include <thread>
 
@@ -81,15 +83,21 @@ TEST(TwoRuns, TheSecondFindsItsFilesCurrent) {
   if (!HasFailure()) clean(top);
 }
 
+// The test stands for a first run: it holds the writers' lock and writes what that run
+// would, while "cfg" is replaced as `sed -i` replaces it (a new file renamed over it). A second
+// run waits all the same, then changes nothing.
 TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
   const fs::path carried = carried_case();
   const fs::path top = scratch("held_lock");
   const fs::path dir = top / "dir";
   stage(dir);
-  // The test stands for a first run: it holds the lock and writes what that run would.
   // Not inherited: a lock is the open file's, and buildc must not hold it too.
-  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  const int held = open((dir / ".kdz-lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const run_plan sed{"/bin/sed",  {"sed", "-i", "s/^pkg /pkg /", "cfg"},
+                     dir,         "/dev/null",
+                     top / "out", top / "err"};
+  ASSERT_EQ(run(sed), 0);
   int go[2];
   ASSERT_EQ(pipe(go), 0);
   const pid_t second = start_buildc(dir, go);
@@ -107,6 +115,28 @@ TEST(TwoRuns, ARunWaitsForTheLockThenChangesNothing) {
   EXPECT_EQ(status_of(second), 0);
   for (const auto& broken : broken_promises(before, snapshot(dir))) ADD_FAILURE() << broken;
   EXPECT_EQ(snapshot(dir).size(), before.size());
+  if (!HasFailure()) clean(top);
+}
+
+// Without flock the writers' lock is a file made O_EXCL: a run makes it and removes it again;
+// one that a killed run left is waited on for 10 s, then named, status 1, nothing written.
+TEST(NoFlock, TheHeldFileIsTheLock) {
+  const fs::path top = scratch("no_flock"), dir = top / "dir";
+  for (const bool stale : {false, true}) {
+    clean(dir);
+    stage(dir);
+    fs::copy_file(BUILDC_NO_LOCKS, dir / "buildc", fs::copy_options::overwrite_existing);
+    std::ofstream(dir / ".kdz-lock");
+    if (stale) std::ofstream(dir / ".kdz-lock.held") << "4711\n";
+    const run_plan plan{dir / "buildc", {"./buildc"}, dir, "/dev/null", top / "out", top / "err"};
+    EXPECT_EQ(run(plan), stale ? 1 : 0);
+    EXPECT_EQ(read_file(top / "err"),
+              stale ? "./buildc: ./.kdz-lock.held is held: if no buildc or editpar is running, "
+                      "remove it\n"
+                    : "./buildc: warning: editpar -c finds 4 problem(s) in this set\n");
+    EXPECT_EQ(fs::exists(dir / "kdzspc.h"), !stale);
+    EXPECT_EQ(fs::exists(dir / ".kdz-lock.held"), stale);
+  }
   if (!HasFailure()) clean(top);
 }
 

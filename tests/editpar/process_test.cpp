@@ -35,7 +35,8 @@ run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::strin
 // until answered; its standard error goes to `err`.
 class open_editor {
  public:
-  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "") {
+  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "",
+              const char* exe = EDITPAR_BIN) {
     int to[2], from[2];
     if (pipe(to) != 0 || pipe(from) != 0) return;
     pid_ = fork();
@@ -46,7 +47,7 @@ class open_editor {
       close(from[0]);
       const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
       if (e >= 0) dup2(e, 2);
-      if (chdir(dir.c_str()) == 0) execl(EDITPAR_BIN, "./editpar", nullptr);
+      if (chdir(dir.c_str()) == 0) execl(exe, "./editpar", nullptr);
       _exit(127);
     }
     close(to[0]);
@@ -135,13 +136,13 @@ TEST(Lock, AnOpenEditorKeepsOtherEditorsOut) {
   if (!HasFailure()) clean(top);
 }
 
-// A save waits while buildc runs (it holds the writers' lock, on "cfg"), so that neither
-// reads an "Init" the other is replacing; the script saves once the lock is let go.
+// A save waits while buildc runs (it holds the writers' lock, on ".kdz-lock"), so that
+// neither reads an "Init" the other is replacing; the script saves once the lock is let go.
 TEST(Lock, SaveWaitsForTheWritersLock) {
   const fs::path top = scratch("writers_lock"), dir = top / "dir";
   package(dir);
   // Not inherited by the editor, which would then hold it too.
-  const int held = open((dir / "cfg").c_str(), O_RDONLY | O_CLOEXEC);
+  const int held = open((dir / ".kdz-lock").c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
   ASSERT_EQ(flock(held, LOCK_EX), 0);
   int status = -1;
   std::thread script([&] {
@@ -156,36 +157,99 @@ TEST(Lock, SaveWaitsForTheWritersLock) {
   if (!HasFailure()) clean(top);
 }
 
-// A lock that cannot be had for another reason than another editor: a file system without
-// locks (an editpar linked with a lock call that fails so), a directory the user may not
-// read. A script writes nothing and ends with status 3; the dialogue warns and goes on.
-TEST(Lock, UnavailableStopsScriptsNotTheDialogue) {
-  const std::string no_locks = "./editpar: cannot lock .: No locks available\n";
+// A lock that cannot be had as flock: a directory the user may not read (a script writes
+// nothing, status 3; the dialogue warns and goes on); a file system without locks (an
+// editpar linked with a lock call that fails so), where a file made O_EXCL holds each lock:
+// the save goes through and leaves none behind, and one that a killed run left is reported
+// with its name, to a script and to the dialogue before any question (status 3).
+TEST(Lock, UnavailableOrHeldByAFile) {
   const std::string unreadable = "./editpar: cannot lock .: Permission denied\n";
+  const std::string held =
+      "./editpar: ./.kdz-edit.held is held: if no buildc or editpar is running, "
+      "remove it\n";
   const char* const nobody = "user nobody\nchmod 333 .\n";
   const struct {
     const char* exe;
     const char* setup;
+    bool stale;   // a fallback file of the editors' lock left by a killed run
     bool script;  // else the dialogue, which deletes the only board and saves
+    int status;
     const std::string& err;
-  } cases[] = {{EDITPAR_NO_LOCKS, "", true, no_locks},
-               {EDITPAR_NO_LOCKS, "", false, no_locks},
-               {EDITPAR_BIN, nobody, true, unreadable},
-               {EDITPAR_BIN, nobody, false, unreadable}};
+  } cases[] = {{EDITPAR_BIN, nobody, false, true, 3, unreadable},
+               {EDITPAR_BIN, nobody, false, false, 0, unreadable},
+               {EDITPAR_NO_LOCKS, "", false, true, 0, ""},
+               {EDITPAR_NO_LOCKS, "", false, false, 0, ""},
+               {EDITPAR_NO_LOCKS, "", true, true, 3, held},
+               {EDITPAR_NO_LOCKS, "", true, false, 3, held}};
   const fs::path top = scratch("lock_unavailable"), dir = top / "dir";
   std::ofstream(top / "delete") << "5\ny\nq\n";
   for (const auto& c : cases) {
     package(dir);
+    if (c.stale) std::ofstream(dir / ".kdz-edit.held") << "4711\n";
     run_plan plan = editor(top, dir, {"./editpar"}, top / "delete");
     if (c.script) plan.argv = {"./editpar", "-d", "1"};
     plan.exe = c.exe;
     ASSERT_TRUE(set_up(c.setup, dir, plan));
-    const std::string what = c.exe + std::string(c.script ? " -d 1" : "");
-    EXPECT_EQ(run(plan), c.script ? 3 : 0) << what;
+    const std::string what =
+        c.exe + std::string(c.script ? " -d 1" : "") + (c.stale ? " stale" : "");
+    EXPECT_EQ(run(plan), c.status) << what;
     EXPECT_EQ(read_file(top / "err"), c.err) << what;
-    EXPECT_EQ(read_file(dir / "par"), c.script ? one_board_par : empty_set) << what;
-    EXPECT_EQ(fs::exists(dir / "par.old"), !c.script) << what;
+    EXPECT_TRUE(c.status == 0 || read_file(top / "out").empty()) << what;
+    EXPECT_EQ(read_file(dir / "par"), c.status == 0 ? empty_set : one_board_par) << what;
+    EXPECT_EQ(fs::exists(dir / "par.old"), c.status == 0) << what;
+    EXPECT_EQ(fs::exists(dir / ".kdz-edit.held"), c.stale) << what;
+    EXPECT_FALSE(fs::exists(dir / ".kdz-lock.held")) << what;
   }
+  if (!HasFailure()) clean(top);
+}
+
+// The number of boards in the "par" text `text`.
+int boards_in(const std::string& text) {
+  int n = 0;
+  for (std::size_t at = 0; (at = text.find("# Board ", at)) != std::string::npos; ++at) ++n;
+  return n;
+}
+
+// Ten calls of `argv` at once, in `dir`, of an editpar without flock; their exit statuses.
+std::vector<int> ten_at_once(const fs::path& top, const fs::path& dir,
+                             const std::vector<std::string>& argv, const fs::path& in) {
+  std::vector<int> statuses(10);
+  std::vector<std::thread> calls;
+  for (int i = 0; i < 10; ++i) {
+    calls.emplace_back([&, i] {
+      const std::string n = std::to_string(i);
+      statuses[i] = run({EDITPAR_NO_LOCKS, argv, dir, in, top / ("out" + n), top / ("err" + n)});
+    });
+  }
+  for (std::thread& t : calls) t.join();
+  return statuses;
+}
+
+// Without flock, changes are never lost: ten scripts at once each delete board 1 of four,
+// and as many report success as boards went (the others are refused, 1, or find the lock
+// held, 3); while a dialogue is open, ten dialogues and ten scripts at once all find it held.
+TEST(Lock, WithoutFlockNoChangeIsLost) {
+  const fs::path top = scratch("no_flock"), dir = top / "dir";
+  package(dir);
+  std::string four = one_board_par;
+  for (const char* ioa : {"320", "340", "360"}) {
+    four += "# Board\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  " + std::string(ioa) + "\n\n";
+  }
+  std::ofstream(top / "delete") << "5\n1\ny\nq\n";
+  std::ofstream(dir / "par") << four;
+  const std::vector<int> scripts = ten_at_once(top, dir, {"./editpar", "-d", "1"}, "/dev/null");
+  const int saved = static_cast<int>(std::count(scripts.begin(), scripts.end(), 0));
+  EXPECT_EQ(saved, 4 - boards_in(read_file(dir / "par")));
+  for (const int status : scripts) EXPECT_TRUE(status == 0 || status == 1 || status == 3) << status;
+
+  std::ofstream(dir / "par") << four;
+  open_editor open(dir, top / "err", "", EDITPAR_NO_LOCKS);
+  ASSERT_TRUE(open.at_menu());
+  for (const auto& argv : {std::vector<std::string>{"./editpar"}, {"./editpar", "-d", "1"}}) {
+    for (const int status : ten_at_once(top, dir, argv, top / "delete")) EXPECT_EQ(status, 3);
+  }
+  EXPECT_EQ(open.finish("5\n1\ny\nq\n"), 0);
+  EXPECT_EQ(boards_in(read_file(dir / "par")), 3);
   if (!HasFailure()) clean(top);
 }
 
@@ -216,6 +280,84 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
     EXPECT_EQ(read_file(dir / "Init"), init);
     EXPECT_FALSE(fs::exists(dir / "par.old"));
     EXPECT_FALSE(fs::exists(dir / "Init.old"));
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// Names the programs write for themselves are replaced as names, never written through a
+// link found there: `buildc -o` into a `cp -al` or `cp -as` copy of the package leaves the
+// package's own files alone, and a "par.new" that is a hard or symbolic link to another file
+// leaves that file alone. Each program's result is a regular file under the name.
+TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
+  const fs::path top = scratch("links"), dir = top / "dir", copy = top / "copy";
+  const struct {
+    const char* cp;  // the copy of the package written by buildc -o, or null for par.new
+    bool symbolic;   // par.new a symbolic link, else a hard one
+  } cases[] = {{"-al", false}, {"-as", false}, {nullptr, false}, {nullptr, true}};
+  for (const auto& c : cases) {
+    const std::string what = c.cp != nullptr ? c.cp : c.symbolic ? "symlink" : "hard link";
+    clean(top);
+    package(dir);
+    fs::path written = dir / "par.new", other = top / "other";
+    std::ofstream(other) << "not the editor's\n";
+    if (c.cp != nullptr) {
+      const run_plan build{BUILDC_BIN, {"./buildc", "-C", "dir"}, top, "/dev/null", top / "out",
+                           top / "err"};
+      ASSERT_EQ(run(build), 0);
+      const run_plan cp{"/bin/cp",   {"cp", c.cp, dir.string(), copy.string()},
+                        top,         "/dev/null",
+                        top / "out", top / "err"};
+      ASSERT_EQ(run(cp), 0);
+      std::ofstream(dir / "par") << empty_set;  // every file of a build changes
+      const tree before = snapshot(dir);
+      run_plan into = build;
+      into.argv = {"./buildc", "-C", "dir", "-o", "copy"};
+      EXPECT_EQ(run(into), 0) << what << read_file(top / "err");
+      EXPECT_TRUE(snapshot(dir) == before) << what << ": the package's own files changed";
+      written = copy / "System";
+      other = dir / "System";
+    } else {
+      if (c.symbolic) fs::create_symlink(other, written);
+      if (!c.symbolic) fs::create_hard_link(other, written);
+      open_editor open(dir, top / "err");
+      ASSERT_TRUE(open.at_menu());
+      std::ofstream(dir / "par.tmp") << "# theirs\n";
+      fs::rename(dir / "par.tmp", dir / "par");
+      EXPECT_EQ(open.finish("q\n"), 1) << what;
+      EXPECT_EQ(read_file(written), one_board_par) << what;
+      EXPECT_EQ(read_file(other), "not the editor's\n") << what;
+    }
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(written))) << what;
+    EXPECT_EQ(fs::hard_link_count(written), 1u) << what;
+  }
+  if (!HasFailure()) clean(top);
+}
+
+// A change left pending in the package: the modes that must not write say so and stop with
+// status 1, changing nothing; a script call finishes it first, says so, and goes on.
+TEST(Pending, ReadersStopWritersFinish) {
+  const fs::path top = scratch("pending"), dir = top / "dir";
+  const struct {
+    std::vector<std::string> argv;
+    int status;
+  } cases[] = {{{"./editpar", "-c"}, 1},
+               {{"./editpar", "-l"}, 1},
+               {{"./editpar", "-m"}, 1},
+               {{"./editpar", "-n", "-d", "1"}, 1},
+               {{"./editpar", "-d", "1"}, 0}};
+  for (const auto& c : cases) {
+    package(dir);
+    std::ofstream(dir / ".kdz-change") << ".par.kdz-4711-0 par\nend\n";
+    std::ofstream(dir / ".par.kdz-4711-0") << one_board_par << "\n";
+    const std::string pending = "./editpar: an interrupted change is pending in " +
+                                fs::canonical(dir).string() +
+                                ": the next buildc or editpar finishes it\n";
+    EXPECT_EQ(run(editor(top, dir, c.argv, "/dev/null")), c.status) << c.argv[1];
+    EXPECT_EQ(read_file(top / "err"),
+              c.status == 1 ? pending : "./editpar: finished an interrupted change: par\n")
+        << c.argv[1];
+    EXPECT_EQ(read_file(dir / "par"), c.status == 1 ? one_board_par : empty_set) << c.argv[1];
+    EXPECT_EQ(fs::exists(dir / ".kdz-change"), c.status == 1) << c.argv[1];
   }
   if (!HasFailure()) clean(top);
 }
