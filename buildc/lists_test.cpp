@@ -7,8 +7,8 @@
 #include "base/files.h"
 #include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/writer_test.h"
 #include "package/port_lines.h"
+#include "tests/support/writer_test.h"
 
 namespace kdz {
 

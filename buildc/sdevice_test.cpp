@@ -6,7 +6,7 @@
 
 #include "base/out_file.h"
 #include "buildc/buildc.h"
-#include "buildc/writer_test.h"
+#include "tests/support/writer_test.h"
 
 namespace kdz {
 

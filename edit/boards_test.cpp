@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "edit/edit_test_files.h"
+#include "tests/support/edit_test_files.h"
 
 namespace kdz {
 

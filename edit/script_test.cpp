@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "edit/edit_test_files.h"
 #include "edit/script.h"
+#include "tests/support/edit_test_files.h"
 
 namespace kdz {
 

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "base/files.h"
-#include "edit/edit_test_files.h"
 #include "edit/editor.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
+#include "tests/support/edit_test_files.h"
 
 namespace kdz {
 

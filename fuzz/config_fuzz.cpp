@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "check/check.h"
-#include "fuzz/fuzz_files.h"
 #include "model/catalog.h"
 #include "model/records.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 

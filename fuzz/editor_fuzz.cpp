@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include "edit/editor.h"
-#include "fuzz/fuzz_files.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
 #include "model/rules.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 

@@ -6,10 +6,10 @@
 #include "base/files.h"
 #include "check/check.h"
 #include "check/map.h"
-#include "fuzz/fuzz_files.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 

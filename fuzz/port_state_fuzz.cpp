@@ -2,9 +2,9 @@
 // the per-port flags: every byte in every position, lines of any length.
 #include <string_view>
 
-#include "fuzz/fuzz_files.h"
 #include "model/records.h"
 #include "package/port_lines.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 

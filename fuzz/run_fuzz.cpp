@@ -9,11 +9,11 @@
 
 #include "base/files.h"
 #include "buildc/buildc.h"
-#include "fuzz/fuzz_files.h"
 #include "model/board_set.h"
 #include "model/catalog.h"
 #include "model/records.h"
 #include "package/package_files.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 

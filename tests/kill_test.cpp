@@ -14,11 +14,11 @@
 #include <set>
 #include <sstream>
 
-#include "tests/golden.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-using namespace golden;
+using namespace support;
 
 // The calls that write, one injection each.
 const char* const write_calls[] = {"openat", "write",    "pwrite64",  "fsync",    "fdatasync",
@@ -79,15 +79,15 @@ void three_boards(const fs::path& dir) {
   fs::create_directories(dir);
   fs::copy_file(fs::path(SAMPLE_DIR) / "cfg", dir / "cfg");
   const std::string par = read_file(fs::path(SAMPLE_DIR) / "par");
-  std::ofstream(dir / "par") << par.substr(0, par.find("# Board 4"));
-  ASSERT_EQ(run_in(dir, BUILDC_PATH, {}), 0);
+  write_file(dir / "par", par.substr(0, par.find("# Board 4")));
+  ASSERT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
   std::string init = read_file(dir / "Init");
   for (const char* id : {"a03:23:off", "a14:23:off", "a25:23:off"}) {
     init.replace(init.find(id), 10, std::string(id, 3) + ":23:respawn");
   }
-  std::ofstream(dir / "Init") << init;
-  std::ofstream(dir / "dces") << "ttyA01\nttyA13\n";
-  ASSERT_EQ(run_in(dir, BUILDC_PATH, {}), 0);
+  write_file(dir / "Init", init);
+  write_file(dir / "dces", "ttyA01\nttyA13\n");
+  ASSERT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
   fs::create_hard_link(dir / "par", dir / "par.link");
 }
 
@@ -100,7 +100,7 @@ kill_case make_case(const fs::path& top, const std::string& exe, std::vector<std
     const fs::path dir = top / (whole ? "whole" : "not_run");
     copy_package(c.before, dir);
     EXPECT_TRUE(!whole || run_in(dir, exe, c.args) == 0);
-    EXPECT_EQ(run_in(dir, BUILDC_PATH, {}), 0);
+    EXPECT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
     (whole ? c.new_set : c.old_set) = files_of(dir);
   }
   EXPECT_NE(c.old_set, c.new_set);
@@ -163,7 +163,7 @@ int try_kill_points(const kill_case& c, const fs::path& top) {
       const std::string where = std::string(call) + " #" + std::to_string(k);
       EXPECT_NE(run_in(work, c.exe, c.args, {"strace", "-f", "-o", "/dev/null", "-e", inject}), 0)
           << "not killed at " << where;
-      EXPECT_EQ(run_in(work, BUILDC_PATH, {}), 0) << where << ": " << read_file(top / "err");
+      EXPECT_EQ(run_in(work, BUILDC_BIN, {}), 0) << where << ": " << read_file(top / "err");
       const file_set now = files_of(work);
       EXPECT_TRUE(now == c.old_set || now == c.new_set) << "a mix after a kill at " << where;
       ++tried;
@@ -194,7 +194,7 @@ void every_file_changes(const fs::path& dir) {
 
 TEST(KillPoints, BuildcChangingEveryFile) {
   const fs::path top = scratch("kill_buildc");
-  const kill_case c = make_case(top, BUILDC_PATH, {}, every_file_changes);
+  const kill_case c = make_case(top, BUILDC_BIN, {}, every_file_changes);
   EXPECT_GT(try_kill_points(c, top), 0);
   if (!HasFailure()) clean(top);
 }
@@ -204,10 +204,10 @@ TEST(KillPoints, BuildcChangingEveryFile) {
 // file: each call with the file its descriptor stands for.
 TEST(Flushes, NewFilesBeforeTheRecordTheDirectoryAfter) {
   const fs::path top = scratch("flushes");
-  const kill_case c = make_case(top, BUILDC_PATH, {}, every_file_changes);
+  const kill_case c = make_case(top, BUILDC_BIN, {}, every_file_changes);
   const fs::path work = top / "work", log = top / "trace";
   copy_package(c.before, work);
-  ASSERT_EQ(run_in(work, BUILDC_PATH, {},
+  ASSERT_EQ(run_in(work, BUILDC_BIN, {},
                    {"strace", "-f", "-y", "-o", log.string(), "-e",
                     "trace=fsync,fdatasync,rename,renameat,renameat2,openat"}),
             0);

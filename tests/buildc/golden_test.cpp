@@ -9,11 +9,11 @@
 #include <fstream>
 #include <set>
 
-#include "tests/golden.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-using namespace golden;
+using namespace support;
 
 // The files under `dir`, by their paths relative to it.
 std::set<std::string> files_in(const fs::path& dir) {
@@ -45,7 +45,7 @@ void regenerate_out(const tree& before, const tree& after, const fs::path& out) 
 class Golden : public testing::TestWithParam<std::string> {};
 
 TEST_P(Golden, Run) {
-  const fs::path src = fs::path(CASES_DIR) / GetParam();
+  const fs::path src = fs::path(CASES_DIR) / "buildc" / GetParam();
   const fs::path top = scratch("buildc_" + GetParam());
   // "./buildc" unless the case's args file names another path and further words; an empty
   // one starts buildc without even a program name.
@@ -59,8 +59,11 @@ TEST_P(Golden, Run) {
   const fs::path stage = run_it.exe.parent_path();
   fs::create_directories(stage);
   if (fs::exists(src / "in")) fs::copy(src / "in", stage, fs::copy_options::recursive);
-  fs::copy_file(BUILDC_PATH, run_it.exe);
+  fs::copy_file(BUILDC_BIN, run_it.exe);
   ASSERT_TRUE(set_up(read_file(src / "setup"), stage, run_it));
+  if (run_it.no_locks) {
+    fs::copy_file(BUILDC_NO_LOCKS, run_it.exe, fs::copy_options::overwrite_existing);
+  }
   age(stage);
   const tree before = snapshot(stage);
 
@@ -98,7 +101,8 @@ TEST_P(Golden, Run) {
   if (!HasFailure()) clean(top);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Golden, testing::ValuesIn(case_names(CASES_DIR)),
+INSTANTIATE_TEST_SUITE_P(Cases, Golden,
+                         testing::ValuesIn(case_names(fs::path(CASES_DIR) / "buildc")),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

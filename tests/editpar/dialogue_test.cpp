@@ -8,10 +8,11 @@
 // still absent). A "par" replaced by other bytes leaves its previous version in "par.old".
 // "Init" and "dces", staged too, follow the boards a save deleted: "Init.out" and
 // "dces.out" are what they must hold then (when absent, their bytes as staged), with the
-// previous version in "Init.old" and "dces.old". No other file may appear, and none may
-// change its kind or bits or be rewritten unchanged; the writers' lock file may appear, made
-// by a run that changes a file.
+// previous version in "Init.old" and "dces.old". No other file may appear or go (what a
+// killed run left goes after a success), and none may change its kind or bits or be
+// rewritten unchanged; the writers' lock file may appear, made by a run that changes a file.
 //
+// A folder's "in/" holds further files staged with them (a change record, a lock's file).
 // A folder with "calls" runs editpar once for each of its lines, as a script would: what
 // they print is expected one after the other, their statuses one a line, and "par.old.out"
 // is the "par.old" the last change left.
@@ -20,11 +21,11 @@
 #include <set>
 #include <sstream>
 
-#include "tests/golden.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-using namespace golden;
+using namespace support;
 
 // Rewrites "par.out" when the run wrote "par" (or the folder expected one), and
 // "par.old.out" where the folder has one.
@@ -63,13 +64,14 @@ bool expect_follower(const tree& before, const tree& after, const fs::path& src,
 class Dialogue : public testing::TestWithParam<std::string> {};
 
 TEST_P(Dialogue, Run) {
-  const fs::path src = fs::path(CASES_DIR) / GetParam();
+  const fs::path src = fs::path(CASES_DIR) / "editpar" / GetParam();
   const fs::path top = scratch("editpar_" + GetParam());
   const fs::path dir = top / "dir";
   fs::create_directories(dir);
   for (const char* f : {"cfg", "par", "dces", "Init"}) {
     if (fs::exists(src / f)) fs::copy_file(src / f, dir / f);
   }
+  if (fs::exists(src / "in")) fs::copy(src / "in", dir, fs::copy_options::recursive);
   std::vector<std::string> calls{read_file(src / "args")};
   if (fs::exists(src / "calls")) {
     calls.clear();
@@ -83,6 +85,7 @@ TEST_P(Dialogue, Run) {
   run_it.out = top / "out";
   run_it.err = top / "err";
   ASSERT_TRUE(set_up(read_file(src / "setup"), dir, run_it));
+  if (run_it.no_locks) run_it.exe = EDITPAR_NO_LOCKS;
   age(dir);
   const tree before = snapshot(dir);
 
@@ -117,20 +120,23 @@ TEST_P(Dialogue, Run) {
   } else if (replaced) {
     EXPECT_EQ(read_file(dir / "par.old"), par->second.bytes);
   }
-  std::set<std::string> made;
-  expect_run_leftovers(before, after, last, made);
+  // What was staged stays (what a killed run left goes after a success), and nothing else
+  // appears but the files a save writes.
+  std::set<std::string> names, have;
+  for (const auto& [name, e] : before) names.insert(name);
+  expect_run_leftovers(before, after, last, names);
+  if (written) names.insert("par");
+  if (replaced || old_given) names.insert("par.old");
   for (const char* name : port_files) {
-    if (expect_follower(before, after, src, name)) made.insert(name + std::string(".old"));
+    if (expect_follower(before, after, src, name)) names.insert(name + std::string(".old"));
   }
-  for (const auto& [name, e] : after) {
-    const bool expected = before.count(name) != 0 || (name == "par" && written) ||
-                          (name == "par.old" && (replaced || old_given)) || made.contains(name);
-    EXPECT_TRUE(expected) << name << " appeared";
-  }
+  for (const auto& [name, e] : after) have.insert(name);
+  EXPECT_EQ(have, names);
   if (!HasFailure()) clean(top);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, Dialogue, testing::ValuesIn(case_names(CASES_DIR)),
+INSTANTIATE_TEST_SUITE_P(Cases, Dialogue,
+                         testing::ValuesIn(case_names(fs::path(CASES_DIR) / "editpar")),
                          [](const auto& info) { return info.param; });
 
 }  // namespace

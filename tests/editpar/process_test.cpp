@@ -2,20 +2,17 @@
 // be had, a "par" replaced while an editor is open, port settings through a delete.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <thread>
 
-#include "tests/golden.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-using namespace golden;
+using namespace support;
 
 constexpr char one_board_cfg[] =
     "mode a\npkg kdz\ntype t8\nclass \"Eight ports\"\nbus at\nsizes 16\nirqs 5\n"
@@ -31,66 +28,17 @@ run_plan editor(const fs::path& top, const fs::path& dir, std::vector<std::strin
   return {EDITPAR_BIN, std::move(argv), dir, in, top / "out", top / "err"};
 }
 
-// An editor started in `dir`, given `first` answers at once, that waits at its main menu
-// until answered; its standard error goes to `err`.
-class open_editor {
- public:
-  open_editor(const fs::path& dir, const fs::path& err, const std::string& first = "",
-              const char* exe = EDITPAR_BIN) {
-    int to[2], from[2];
-    if (pipe(to) != 0 || pipe(from) != 0) return;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(to[0], 0);
-      dup2(from[1], 1);
-      close(to[1]);
-      close(from[0]);
-      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (e >= 0) dup2(e, 2);
-      if (chdir(dir.c_str()) == 0) execl(exe, "./editpar", nullptr);
-      _exit(127);
-    }
-    close(to[0]);
-    close(from[1]);
-    to_ = to[1];
-    from_ = from[0];
-    if (write(to_, first.data(), first.size()) != static_cast<ssize_t>(first.size())) close(to_);
-  }
-  ~open_editor() {
-    if (pid_ > 0) finish("");
-  }
-  open_editor(const open_editor&) = delete;
-  open_editor& operator=(const open_editor&) = delete;
-
-  // Whether it shows its main menu.
-  bool at_menu() {
-    std::size_t at = 0;
-    return pid_ > 0 && wait_for(from_, seen_, at, "Selection (1-5, q to quit): ");
-  }
-  // Gives it `answers` and the end of its input; returns its exit status (-1 when killed).
-  int finish(const std::string& answers) {
-    const bool sent =
-        write(to_, answers.data(), answers.size()) == static_cast<ssize_t>(answers.size());
-    close(to_);
-    int status = -1;
-    waitpid(pid_, &status, 0);
-    close(from_);
-    pid_ = -1;
-    return sent && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-
- private:
-  pid_t pid_ = -1;
-  int to_ = -1, from_ = -1;
-  std::string seen_;
-};
+// An editor started in `dir` (`exe`, the editpar given), its standard error in `err`.
+run_plan open_editor(const fs::path& dir, const fs::path& err, const char* exe = EDITPAR_BIN) {
+  return {exe, {"./editpar"}, dir, "/dev/null", "/dev/null", err};
+}
+constexpr char main_menu[] = "Selection (1-5, q to quit): ";
 
 // A package directory `dir` with one board's "cfg" and, when `with_par`, its "par".
 void package(const fs::path& dir, bool with_par = true) {
   clean(dir);
-  fs::create_directories(dir);
-  std::ofstream(dir / "cfg") << one_board_cfg;
-  if (with_par) std::ofstream(dir / "par") << one_board_par;
+  write_file(dir / "cfg", one_board_cfg);
+  if (with_par) write_file(dir / "par", one_board_par);
 }
 
 constexpr char empty_set[] = "# Common Params...\nmode interrupt\n\n# Per Board Params...\n\n";
@@ -101,13 +49,13 @@ constexpr char being_edited[] = "./editpar: par is being edited by another editp
 // checking, the map and buildc need no lock; the open editor then saves what it read.
 TEST(Lock, AnOpenEditorKeepsOtherEditorsOut) {
   const fs::path top = scratch("lock");
-  std::ofstream(top / "delete") << "5\ny\nq\n";  // what a second editor would answer
+  write_file(top / "delete", "5\ny\nq\n");  // what a second editor would answer
   for (const char* open_in : {"A", "B"}) {
     package(top / "A");
     package(top / "B", false);
     fs::create_symlink("../A/par", top / "B" / "par");
-    open_editor open(top / open_in, top / "err_open");
-    ASSERT_TRUE(open.at_menu()) << open_in;
+    started open(open_editor(top / open_in, top / "err_open"));
+    ASSERT_TRUE(open.shows(main_menu)) << open_in;
     const struct {
       std::vector<std::string> argv;
       int status;
@@ -157,52 +105,6 @@ TEST(Lock, SaveWaitsForTheWritersLock) {
   if (!HasFailure()) clean(top);
 }
 
-// A lock that cannot be had as flock: a directory the user may not read (a script writes
-// nothing, status 3; the dialogue warns and goes on); a file system without locks (an
-// editpar linked with a lock call that fails so), where a file made O_EXCL holds each lock:
-// the save goes through and leaves none behind, and one that a killed run left is reported
-// with its name, to a script and to the dialogue before any question (status 3).
-TEST(Lock, UnavailableOrHeldByAFile) {
-  const std::string unreadable = "./editpar: cannot lock .: Permission denied\n";
-  const std::string held =
-      "./editpar: ./.kdz-edit.held is held: if no buildc or editpar is running, "
-      "remove it\n";
-  const char* const nobody = "user nobody\nchmod 333 .\n";
-  const struct {
-    const char* exe;
-    const char* setup;
-    bool stale;   // a fallback file of the editors' lock left by a killed run
-    bool script;  // else the dialogue, which deletes the only board and saves
-    int status;
-    const std::string& err;
-  } cases[] = {{EDITPAR_BIN, nobody, false, true, 3, unreadable},
-               {EDITPAR_BIN, nobody, false, false, 0, unreadable},
-               {EDITPAR_NO_LOCKS, "", false, true, 0, ""},
-               {EDITPAR_NO_LOCKS, "", false, false, 0, ""},
-               {EDITPAR_NO_LOCKS, "", true, true, 3, held},
-               {EDITPAR_NO_LOCKS, "", true, false, 3, held}};
-  const fs::path top = scratch("lock_unavailable"), dir = top / "dir";
-  std::ofstream(top / "delete") << "5\ny\nq\n";
-  for (const auto& c : cases) {
-    package(dir);
-    if (c.stale) std::ofstream(dir / ".kdz-edit.held") << "4711\n";
-    run_plan plan = editor(top, dir, {"./editpar"}, top / "delete");
-    if (c.script) plan.argv = {"./editpar", "-d", "1"};
-    plan.exe = c.exe;
-    ASSERT_TRUE(set_up(c.setup, dir, plan));
-    const std::string what =
-        c.exe + std::string(c.script ? " -d 1" : "") + (c.stale ? " stale" : "");
-    EXPECT_EQ(run(plan), c.status) << what;
-    EXPECT_EQ(read_file(top / "err"), c.err) << what;
-    EXPECT_TRUE(c.status == 0 || read_file(top / "out").empty()) << what;
-    EXPECT_EQ(read_file(dir / "par"), c.status == 0 ? empty_set : one_board_par) << what;
-    EXPECT_EQ(fs::exists(dir / "par.old"), c.status == 0) << what;
-    EXPECT_EQ(fs::exists(dir / ".kdz-edit.held"), c.stale) << what;
-    EXPECT_FALSE(fs::exists(dir / ".kdz-lock.held")) << what;
-  }
-  if (!HasFailure()) clean(top);
-}
-
 // The number of boards in the "par" text `text`.
 int boards_in(const std::string& text) {
   int n = 0;
@@ -235,16 +137,16 @@ TEST(Lock, WithoutFlockNoChangeIsLost) {
   for (const char* ioa : {"320", "340", "360"}) {
     four += "# Board\n\ttype \"t8\"\n\tsize 16\n\tirq  5\n\tioa  " + std::string(ioa) + "\n\n";
   }
-  std::ofstream(top / "delete") << "5\n1\ny\nq\n";
-  std::ofstream(dir / "par") << four;
+  write_file(top / "delete", "5\n1\ny\nq\n");
+  write_file(dir / "par", four);
   const std::vector<int> scripts = ten_at_once(top, dir, {"./editpar", "-d", "1"}, "/dev/null");
   const int saved = static_cast<int>(std::count(scripts.begin(), scripts.end(), 0));
   EXPECT_EQ(saved, 4 - boards_in(read_file(dir / "par")));
   for (const int status : scripts) EXPECT_TRUE(status == 0 || status == 1 || status == 3) << status;
 
-  std::ofstream(dir / "par") << four;
-  open_editor open(dir, top / "err", "", EDITPAR_NO_LOCKS);
-  ASSERT_TRUE(open.at_menu());
+  write_file(dir / "par", four);
+  started open(open_editor(dir, top / "err", EDITPAR_NO_LOCKS));
+  ASSERT_TRUE(open.shows(main_menu));
   for (const auto& argv : {std::vector<std::string>{"./editpar"}, {"./editpar", "-d", "1"}}) {
     for (const int status : ten_at_once(top, dir, argv, top / "delete")) EXPECT_EQ(status, 3);
   }
@@ -267,10 +169,11 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
   } cases[] = {{true, "", "5\ny\nq\n"}, {false, "i\n", "q\n"}};
   for (const auto& c : cases) {
     package(dir, c.existed);
-    std::ofstream(dir / "Init") << init;
-    open_editor open(dir, top / "err", c.first);
-    ASSERT_TRUE(open.at_menu());
-    std::ofstream(dir / "par.tmp") << theirs;
+    write_file(dir / "Init", init);
+    started open(open_editor(dir, top / "err"));
+    open.send(c.first);
+    ASSERT_TRUE(open.shows(main_menu));
+    write_file(dir / "par.tmp", theirs);
     fs::rename(dir / "par.tmp", dir / "par");
     EXPECT_EQ(open.finish(c.last), 1) << c.existed;
     EXPECT_EQ(read_file(top / "err"),
@@ -299,7 +202,7 @@ TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
     clean(top);
     package(dir);
     fs::path written = dir / "par.new", other = top / "other";
-    std::ofstream(other) << "not the editor's\n";
+    write_file(other, "not the editor's\n");
     if (c.cp != nullptr) {
       const run_plan build{BUILDC_BIN, {"./buildc", "-C", "dir"}, top, "/dev/null", top / "out",
                            top / "err"};
@@ -308,7 +211,7 @@ TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
                         top,         "/dev/null",
                         top / "out", top / "err"};
       ASSERT_EQ(run(cp), 0);
-      std::ofstream(dir / "par") << empty_set;  // every file of a build changes
+      write_file(dir / "par", empty_set);  // every file of a build changes
       const tree before = snapshot(dir);
       run_plan into = build;
       into.argv = {"./buildc", "-C", "dir", "-o", "copy"};
@@ -319,9 +222,9 @@ TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
     } else {
       if (c.symbolic) fs::create_symlink(other, written);
       if (!c.symbolic) fs::create_hard_link(other, written);
-      open_editor open(dir, top / "err");
-      ASSERT_TRUE(open.at_menu());
-      std::ofstream(dir / "par.tmp") << "# theirs\n";
+      started open(open_editor(dir, top / "err"));
+      ASSERT_TRUE(open.shows(main_menu));
+      write_file(dir / "par.tmp", "# theirs\n");
       fs::rename(dir / "par.tmp", dir / "par");
       EXPECT_EQ(open.finish("q\n"), 1) << what;
       EXPECT_EQ(read_file(written), one_board_par) << what;
@@ -329,35 +232,6 @@ TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
     }
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(written))) << what;
     EXPECT_EQ(fs::hard_link_count(written), 1u) << what;
-  }
-  if (!HasFailure()) clean(top);
-}
-
-// A change left pending in the package: the modes that must not write say so and stop with
-// status 1, changing nothing; a script call finishes it first, says so, and goes on.
-TEST(Pending, ReadersStopWritersFinish) {
-  const fs::path top = scratch("pending"), dir = top / "dir";
-  const struct {
-    std::vector<std::string> argv;
-    int status;
-  } cases[] = {{{"./editpar", "-c"}, 1},
-               {{"./editpar", "-l"}, 1},
-               {{"./editpar", "-m"}, 1},
-               {{"./editpar", "-n", "-d", "1"}, 1},
-               {{"./editpar", "-d", "1"}, 0}};
-  for (const auto& c : cases) {
-    package(dir);
-    std::ofstream(dir / ".kdz-change") << ".par.kdz-4711-0 par\nend\n";
-    std::ofstream(dir / ".par.kdz-4711-0") << one_board_par << "\n";
-    const std::string pending = "./editpar: an interrupted change is pending in " +
-                                fs::canonical(dir).string() +
-                                ": the next buildc or editpar finishes it\n";
-    EXPECT_EQ(run(editor(top, dir, c.argv, "/dev/null")), c.status) << c.argv[1];
-    EXPECT_EQ(read_file(top / "err"),
-              c.status == 1 ? pending : "./editpar: finished an interrupted change: par\n")
-        << c.argv[1];
-    EXPECT_EQ(read_file(dir / "par"), c.status == 1 ? one_board_par : empty_set) << c.argv[1];
-    EXPECT_EQ(fs::exists(dir / ".kdz-change"), c.status == 1) << c.argv[1];
   }
   if (!HasFailure()) clean(top);
 }
@@ -393,8 +267,8 @@ TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
     for (const char* id : {"a00:23:off", "a10:23:off"}) {
       init.replace(init.find(id), 10, std::string(id, 3) + ":23:respawn");
     }
-    std::ofstream(dir / "Init") << init;
-    std::ofstream(dir / "dces") << "ttyA12\n";
+    write_file(dir / "Init", init);
+    write_file(dir / "dces", "ttyA12\n");
 
     EXPECT_EQ(run(editor(top, dir, {"./editpar", "-d", "1"}, "/dev/null")), 0) << linked;
     EXPECT_EQ(read_file(top / "err"), "") << linked;
@@ -423,8 +297,8 @@ TEST(Preview, IsTheDiffOfTheCallItShows) {
   for (const auto& c : cases) {
     for (const fs::path& dir : {shown, done}) {
       package(dir, c.with_par);
-      std::ofstream(dir / "Init") << "a00:23:respawn:/etc/getty ttya00 9600\n";
-      std::ofstream(dir / "dces") << "ttyA01\n";
+      write_file(dir / "Init", "a00:23:respawn:/etc/getty ttya00 9600\n");
+      write_file(dir / "dces", "ttyA01\n");
     }
     std::vector<std::string> argv{"./editpar", "-n"};
     argv.insert(argv.end(), c.changes.begin(), c.changes.end());
@@ -455,17 +329,6 @@ TEST(Preview, IsTheDiffOfTheCallItShows) {
       EXPECT_EQ(after.contains(name) ? after.at(name).bytes : "", e.bytes) << name;
     }
   }
-  if (!HasFailure()) clean(top);
-}
-
-// Started without even a program name, it works on the files of the current directory.
-TEST(NoProgramName, FilesOfTheCurrentDirectory) {
-  const fs::path top = scratch("no_name"), dir = top / "dir";
-  package(dir, false);
-  std::ofstream(top / "answers") << "i\nq\n";
-  EXPECT_EQ(run(editor(top, dir, {}, top / "answers")), 0);
-  EXPECT_EQ(read_file(top / "err"), "");
-  EXPECT_EQ(read_file(dir / "par"), empty_set);
   if (!HasFailure()) clean(top);
 }
 

@@ -10,11 +10,11 @@
 #include <fstream>
 #include <string>
 
-#include "tests/golden.h"
+#include "tests/support/golden.h"
 
 namespace {
 
-using namespace golden;
+using namespace support;
 
 TEST(Terminal, AddsBoardAndSaves) {
   const fs::path dir = scratch("editpar_pty");

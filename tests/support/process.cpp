@@ -1,0 +1,162 @@
+// Runs of the programs: the child's streams, directory, limits and user, then the program.
+#include "tests/support/process.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <fstream>
+
+namespace support {
+
+namespace {
+
+constexpr uid_t NOBODY = 65534;
+
+// In the child: `in`, `out` and `err` become its streams (a negative one is the plan's
+// file), then the directory, the limits and the user, then the program. A file size limit
+// applies only to the files the program writes, its streams being pipes.
+[[noreturn]] void exec_child(const run_plan& s, int in, int out, int err, const int* gate) {
+  char byte = 0;
+  if (gate != nullptr && (close(gate[1]) != 0 || read(gate[0], &byte, 1) < 0)) _exit(126);
+  if (in < 0) in = open(s.in.c_str(), O_RDONLY);
+  if (out < 0) out = open(s.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (err < 0) err = open(s.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || out < 0 || err < 0 || chdir(s.cwd.c_str()) != 0) _exit(126);
+  dup2(in, 0);
+  dup2(out, 1);
+  dup2(err, 2);
+  umask(022);
+  // A file size limit would end a program that did not ignore the signal itself.
+  std::signal(SIGXFSZ, SIG_DFL);
+  const rlimit limit{static_cast<rlim_t>(s.file_size), static_cast<rlim_t>(s.file_size)};
+  if (s.file_size >= 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
+  if (s.as_nobody && geteuid() == 0 &&
+      (setgroups(0, nullptr) != 0 || setgid(NOBODY) != 0 || setuid(NOBODY) != 0)) {
+    _exit(126);
+  }
+  alarm(s.seconds);
+  std::vector<char*> argv;
+  if (!s.unnamed) {
+    for (const auto& w : s.argv) argv.push_back(const_cast<char*>(w.c_str()));
+  }
+  argv.push_back(nullptr);
+  execv(s.exe.c_str(), argv.data());
+  _exit(127);
+}
+
+// Reads both pipes to their ends into the files named for them.
+void drain(int out, const fs::path& out_path, int err, const fs::path& err_path) {
+  std::string text[2];
+  pollfd p[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+  for (int open_ends = (out >= 0) + 1; open_ends > 0;) {
+    if (poll(p, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (p[i].fd < 0 || p[i].revents == 0) continue;
+      char block[4096];
+      const ssize_t n = read(p[i].fd, block, sizeof block);
+      if (n > 0) {
+        text[i].append(block, static_cast<std::size_t>(n));
+      } else {
+        close(p[i].fd);
+        p[i].fd = -1;
+        --open_ends;
+      }
+    }
+  }
+  if (out >= 0) std::ofstream(out_path, std::ios::binary) << text[0];
+  std::ofstream(err_path, std::ios::binary) << text[1];
+}
+
+}  // namespace
+
+int run(const run_plan& plan) {
+  // Standard output goes straight to a device the case names (such as /dev/full).
+  const bool out_piped = !plan.out.string().starts_with("/dev/");
+  int out[2] = {-1, -1}, err[2] = {-1, -1};
+  if ((out_piped && pipe(out) != 0) || pipe(err) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (out_piped) close(out[0]);
+    close(err[0]);
+    exec_child(plan, -1, out[1], err[1], nullptr);
+  }
+  if (out_piped) close(out[1]);
+  close(err[1]);
+  drain(out[0], plan.out, err[0], plan.err);
+  return pid < 0 ? -1 : status_of(pid);
+}
+
+int status_of(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& text) {
+  for (;;) {
+    const auto at = seen.find(text, from);
+    if (at != std::string::npos) {
+      from = at + text.size();
+      return true;
+    }
+    pollfd p{fd, POLLIN, 0};
+    char chunk[512];
+    if (poll(&p, 1, 5000) <= 0) return false;
+    const ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n <= 0) return false;
+    seen.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+started::started(const run_plan& plan, const int* gate) {
+  // The test's ends are not inherited by the programs it starts later.
+  int to[2], from[2];
+  if (pipe2(to, O_CLOEXEC) != 0 || pipe2(from, O_CLOEXEC) != 0) return;
+  pid_ = fork();
+  if (pid_ == 0) {
+    close(to[1]);
+    close(from[0]);
+    exec_child(plan, to[0], from[1], -1, gate);
+  }
+  close(to[0]);
+  close(from[1]);
+  to_ = to[1];
+  from_ = from[0];
+}
+
+started::~started() {
+  if (pid_ > 0) finish();
+}
+
+bool started::shows(const std::string& text) {
+  return pid_ > 0 && wait_for(from_, seen_, at_, text);
+}
+
+bool started::running() const {
+  // Not reaped: finish() still gives its status.
+  siginfo_t info{};
+  return pid_ > 0 &&
+         waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+bool started::send(const std::string& answers) {
+  return write(to_, answers.data(), answers.size()) == static_cast<ssize_t>(answers.size());
+}
+
+int started::finish(const std::string& answers) {
+  const bool sent = send(answers);
+  close(to_);
+  const int status = status_of(pid_);
+  close(from_);
+  pid_ = -1;
+  return sent ? status : -1;
+}
+
+}  // namespace support
