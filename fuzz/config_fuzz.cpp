@@ -10,11 +10,6 @@
 
 namespace kdz {
 
-int initialize(int*, char***) {
-  silence_stdout();
-  return 0;
-}
-
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   catalog cat{};
   warning_list warnings;
@@ -35,11 +30,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

@@ -46,12 +46,6 @@ board_set start_set(std::uint8_t pick) {
 
 }  // namespace
 
-int initialize(int*, char***) {
-  silence_stdout();
-  fuzz_catalog();
-  return 0;
-}
-
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   const catalog& cat = fuzz_catalog();
@@ -78,11 +72,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

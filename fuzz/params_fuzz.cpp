@@ -84,12 +84,6 @@ void check_round_trip(const catalog& cat, const board_set& loaded) {
 
 }  // namespace
 
-int initialize(int*, char***) {
-  silence_stdout();
-  fuzz_catalog();
-  return 0;
-}
-
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   const catalog& cat = fuzz_catalog();
   board_set set{};
@@ -110,11 +104,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

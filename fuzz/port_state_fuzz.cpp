@@ -25,7 +25,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

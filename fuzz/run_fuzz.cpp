@@ -64,11 +64,6 @@ void check_outputs() {
 
 }  // namespace
 
-int initialize(int*, char***) {
-  silence_stdout();
-  return 0;
-}
-
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   const std::string_view in(reinterpret_cast<const char*>(data), size);
   const std::size_t cut = in.find("%%\n");
@@ -86,11 +81,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

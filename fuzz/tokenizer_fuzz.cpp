@@ -6,6 +6,7 @@
 
 #include "base/lines.h"
 #include "model/records.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 
@@ -29,7 +30,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

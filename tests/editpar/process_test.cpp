@@ -1,5 +1,6 @@
-// editpar among other processes: the editors' lock, the writers' lock, a lock that cannot
-// be had, a "par" replaced while an editor is open, port settings through a delete.
+// editpar among other processes: the editors' lock while an editor is open, the writers'
+// lock, many calls at once without flock, a "par" replaced while an editor is open, links
+// where the programs write their own names, port settings through a delete and a build.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -280,54 +281,6 @@ TEST(PortSettings, FollowTheirBoardThroughDeleteAndBuild) {
     EXPECT_NE(now.find("a00:23:respawn:/etc/getty ttya00 9600\n"), std::string::npos);
     EXPECT_EQ(read_file(dir / "dces"), "ttyA02\n") << linked;
     EXPECT_EQ(fs::exists(par_dir / "Init"), !linked);
-  }
-  if (!HasFailure()) clean(top);
-}
-
-// `editpar -n CHANGES` prints what `diff -u` with the labels NAME and "NAME (after)" prints
-// for "par", "Init" and "dces" before and after the same call without -n, and the same
-// warnings, and writes nothing: a delete that "Init" and "dces" follow, and a first board
-// added where there was no "par" (diffed from an empty file).
-TEST(Preview, IsTheDiffOfTheCallItShows) {
-  const fs::path top = scratch("preview"), shown = top / "shown", done = top / "done";
-  const struct {
-    bool with_par;
-    std::vector<std::string> changes;
-  } cases[] = {{true, {"-d", "1"}}, {false, {"-a", "t8", "ioa=300", "size=16", "dpa=d0000"}}};
-  for (const auto& c : cases) {
-    for (const fs::path& dir : {shown, done}) {
-      package(dir, c.with_par);
-      write_file(dir / "Init", "a00:23:respawn:/etc/getty ttya00 9600\n");
-      write_file(dir / "dces", "ttyA01\n");
-    }
-    std::vector<std::string> argv{"./editpar", "-n"};
-    argv.insert(argv.end(), c.changes.begin(), c.changes.end());
-    const tree before = snapshot(shown);
-    EXPECT_EQ(run(editor(top, shown, argv, "/dev/null")), 0) << c.changes[0];
-    const std::string out = read_file(top / "out"), err = read_file(top / "err");
-    argv.erase(argv.begin() + 1);
-    EXPECT_EQ(run(editor(top, done, argv, "/dev/null")), 0) << c.changes[0];
-    EXPECT_EQ(err, read_file(top / "err")) << c.changes[0];
-    std::string diffs;
-    for (const std::string name : {"par", "Init", "dces"}) {
-      const fs::path was = fs::exists(shown / name) ? shown / name : "/dev/null";
-      const run_plan diff{
-          "/usr/bin/diff",
-          {"diff", "-u", "--label", name, "--label", name + " (after)", was, done / name},
-          top,
-          "/dev/null",
-          top / "diff",
-          top / "diff_err"};
-      EXPECT_LE(run(diff), 1) << read_file(top / "diff_err");
-      diffs += read_file(top / "diff");
-    }
-    EXPECT_EQ(out, diffs) << c.changes[0];
-    const tree after = snapshot(shown);
-    for (const auto& broken : broken_promises(before, after)) ADD_FAILURE() << broken;
-    EXPECT_EQ(after.size(), before.size()) << c.changes[0];
-    for (const auto& [name, e] : before) {
-      EXPECT_EQ(after.contains(name) ? after.at(name).bytes : "", e.bytes) << name;
-    }
   }
   if (!HasFailure()) clean(top);
 }

@@ -2,6 +2,7 @@
 // run, and the capacities every loaded catalog must keep.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +62,10 @@ inline catalog catalog_of(const char* text) {
   if (!read_config(memory_stream(text, std::strlen(text)).get(), cat, warnings)) std::abort();
   return cat;
 }
+
+// What each fuzz target defines: one fuzzed input through the system; fuzz/harness.cpp
+// hands it to the fuzzer.
+int test_one_input(const std::uint8_t* data, std::size_t size);
 
 // Warnings and listings go to standard output; keep them out of the fuzzer's log.
 inline void silence_stdout() {
