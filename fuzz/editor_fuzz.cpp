@@ -25,12 +25,6 @@ const char catalog_text[] =
     "ioas-primary 1200 1208 1210\n"
     "type hidden\nt_code 4\nbus at\n";
 
-// Read once for the whole run, never changed afterwards: every editor starts from it.
-const catalog& fuzz_catalog() {
-  static const catalog cat = catalog_of(catalog_text);
-  return cat;
-}
-
 board_set start_set(std::uint8_t pick) {
   board_set set{};
   if (pick % 2 == 0) return set;
@@ -48,7 +42,7 @@ board_set start_set(std::uint8_t pick) {
 
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
-  const catalog& cat = fuzz_catalog();
+  const catalog& cat = loaded_catalog(catalog_text);
   board_set set = start_set(data[0]);
   const int start = set.params.nboards;
   file_ptr in = memory_stream(data + 1, size - 1);

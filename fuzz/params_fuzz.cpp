@@ -21,12 +21,6 @@ const char catalog_text[] =
     "ioas-primary 300 320\n"
     "type \"xm 16\"\nclass \"X 16 port\"\nt_code 10\nbus mc\nnum_ports 16\ncan_dce yes\n";
 
-// Read once for the whole run, never changed afterwards.
-const catalog& fuzz_catalog() {
-  static const catalog cat = catalog_of(catalog_text);
-  return cat;
-}
-
 bool same_set(const params_rec& a, const params_rec& b) {
   if (a.nboards != b.nboards || a.mode != b.mode) return false;
   // A bus never set is written as "mc"; a set without boards is written without a bus.
@@ -85,7 +79,7 @@ void check_round_trip(const catalog& cat, const board_set& loaded) {
 }  // namespace
 
 int test_one_input(const std::uint8_t* data, std::size_t size) {
-  const catalog& cat = fuzz_catalog();
+  const catalog& cat = loaded_catalog(catalog_text);
   board_set set{};
   warning_list warnings;
   if (!read_params(memory_stream(data, size).get(), cat, set, warnings)) __builtin_trap();

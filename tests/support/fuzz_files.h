@@ -67,6 +67,13 @@ inline catalog catalog_of(const char* text) {
 // hands it to the fuzzer.
 int test_one_input(const std::uint8_t* data, std::size_t size);
 
+// The catalog `text` gives, read once for the whole run (a target has one) and never
+// changed afterwards: every input starts from it.
+inline const catalog& loaded_catalog(const char* text) {
+  static const catalog cat = catalog_of(text);
+  return cat;
+}
+
 // Warnings and listings go to standard output; keep them out of the fuzzer's log.
 inline void silence_stdout() {
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
