@@ -158,81 +158,69 @@ TEST(Lock, WithoutFlockNoChangeIsLost) {
 
 // "par" replaced, or created, by another program while an editor is open: the editor's
 // set goes to "par.new", status 1, and "par" stays as the other program left it; "Init"
-// does not follow the board the editor deleted.
+// does not follow the board the editor deleted. A "par.new" that is a hard or symbolic
+// link to another file is replaced as a name: that file stays as it was.
 TEST(Save, ParChangedWhileOpenGoesToParNew) {
-  const fs::path top = scratch("par_changed"), dir = top / "dir";
+  const fs::path top = scratch("par_changed"), dir = top / "dir", other = top / "other";
   const std::string theirs = "# theirs\nmode polling\n";
   const std::string init = "a00:23:respawn:/etc/getty ttya00 9600\n";
   const struct {
     bool existed;
     const char* first;  // the answer to the mode question of a new set
     const char* last;   // the answers at the menu: its only board deleted, or none to delete
-  } cases[] = {{true, "", "5\ny\nq\n"}, {false, "i\n", "q\n"}};
+    const char* saved;  // what "par.new" then holds
+    char link;          // "par.new" beforehand: 'h' a hard link, 's' a symbolic one, or none
+  } cases[] = {{true, "", "5\ny\nq\n", empty_set, 0},
+               {false, "i\n", "q\n", empty_set, 0},
+               {true, "", "q\n", one_board_par, 'h'},
+               {true, "", "q\n", one_board_par, 's'}};
   for (const auto& c : cases) {
+    const std::string what = std::string(c.existed ? "par" : "no par") + " " + c.link;
     package(dir, c.existed);
     write_file(dir / "Init", init);
+    write_file(other, "not the editor's\n");
+    if (c.link == 'h') fs::create_hard_link(other, dir / "par.new");
+    if (c.link == 's') fs::create_symlink(other, dir / "par.new");
     started open(open_editor(dir, top / "err"));
     open.send(c.first);
-    ASSERT_TRUE(open.shows(main_menu));
+    ASSERT_TRUE(open.shows(main_menu)) << what;
     write_file(dir / "par.tmp", theirs);
     fs::rename(dir / "par.tmp", dir / "par");
-    EXPECT_EQ(open.finish(c.last), 1) << c.existed;
+    EXPECT_EQ(open.finish(c.last), 1) << what;
     EXPECT_EQ(read_file(top / "err"),
               "./editpar: par changed since it was read: your version is in ./par.new\n");
-    EXPECT_EQ(read_file(dir / "par"), theirs);
-    EXPECT_EQ(read_file(dir / "par.new"), empty_set);
-    EXPECT_EQ(read_file(dir / "Init"), init);
-    EXPECT_FALSE(fs::exists(dir / "par.old"));
-    EXPECT_FALSE(fs::exists(dir / "Init.old"));
+    EXPECT_EQ(read_file(dir / "par"), theirs) << what;
+    EXPECT_EQ(read_file(dir / "par.new"), c.saved) << what;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "par.new"))) << what;
+    EXPECT_EQ(fs::hard_link_count(dir / "par.new"), 1u) << what;
+    EXPECT_EQ(read_file(other), "not the editor's\n") << what;
+    EXPECT_EQ(read_file(dir / "Init"), init) << what;
+    EXPECT_FALSE(fs::exists(dir / "par.old")) << what;
+    EXPECT_FALSE(fs::exists(dir / "Init.old")) << what;
   }
   if (!HasFailure()) clean(top);
 }
 
-// Names the programs write for themselves are replaced as names, never written through a
-// link found there: `buildc -o` into a `cp -al` or `cp -as` copy of the package leaves the
-// package's own files alone, and a "par.new" that is a hard or symbolic link to another file
-// leaves that file alone. Each program's result is a regular file under the name.
-TEST(Links, OwnNamesAreReplacedNotWrittenThrough) {
+// `buildc -o` into a `cp -al` or `cp -as` copy of the package replaces the names it writes,
+// never writing through the links found there: the package's own files stay as they were,
+// and each result is a regular file of its own.
+TEST(Links, BuildcIntoALinkedCopyLeavesThePackageAlone) {
   const fs::path top = scratch("links"), dir = top / "dir", copy = top / "copy";
-  const struct {
-    const char* cp;  // the copy of the package written by buildc -o, or null for par.new
-    bool symbolic;   // par.new a symbolic link, else a hard one
-  } cases[] = {{"-al", false}, {"-as", false}, {nullptr, false}, {nullptr, true}};
-  for (const auto& c : cases) {
-    const std::string what = c.cp != nullptr ? c.cp : c.symbolic ? "symlink" : "hard link";
+  for (const char* cp : {"-al", "-as"}) {
     clean(top);
     package(dir);
-    fs::path written = dir / "par.new", other = top / "other";
-    write_file(other, "not the editor's\n");
-    if (c.cp != nullptr) {
-      const run_plan build{BUILDC_BIN, {"./buildc", "-C", "dir"}, top, "/dev/null", top / "out",
-                           top / "err"};
-      ASSERT_EQ(run(build), 0);
-      const run_plan cp{"/bin/cp",   {"cp", c.cp, dir.string(), copy.string()},
-                        top,         "/dev/null",
-                        top / "out", top / "err"};
-      ASSERT_EQ(run(cp), 0);
-      write_file(dir / "par", empty_set);  // every file of a build changes
-      const tree before = snapshot(dir);
-      run_plan into = build;
-      into.argv = {"./buildc", "-C", "dir", "-o", "copy"};
-      EXPECT_EQ(run(into), 0) << what << read_file(top / "err");
-      EXPECT_TRUE(snapshot(dir) == before) << what << ": the package's own files changed";
-      written = copy / "System";
-      other = dir / "System";
-    } else {
-      if (c.symbolic) fs::create_symlink(other, written);
-      if (!c.symbolic) fs::create_hard_link(other, written);
-      started open(open_editor(dir, top / "err"));
-      ASSERT_TRUE(open.shows(main_menu));
-      write_file(dir / "par.tmp", "# theirs\n");
-      fs::rename(dir / "par.tmp", dir / "par");
-      EXPECT_EQ(open.finish("q\n"), 1) << what;
-      EXPECT_EQ(read_file(written), one_board_par) << what;
-      EXPECT_EQ(read_file(other), "not the editor's\n") << what;
-    }
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(written))) << what;
-    EXPECT_EQ(fs::hard_link_count(written), 1u) << what;
+    run_plan build{BUILDC_BIN, {"./buildc", "-C", "dir"}, top, "/dev/null", top / "out",
+                   top / "err"};
+    ASSERT_EQ(run(build), 0);
+    ASSERT_EQ(run({"/bin/cp", {"cp", cp, dir, copy}, top, "/dev/null", top / "out", top / "err"}),
+              0);
+    write_file(dir / "par", empty_set);  // every file of a build changes
+    const tree before = snapshot(dir);
+    build.argv = {"./buildc", "-C", "dir", "-o", "copy"};
+    EXPECT_EQ(run(build), 0) << cp << read_file(top / "err");
+    EXPECT_TRUE(snapshot(dir) == before) << cp << ": the package's own files changed";
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(copy / "System"))) << cp;
+    EXPECT_EQ(fs::hard_link_count(copy / "System"), 1u) << cp;
   }
   if (!HasFailure()) clean(top);
 }
