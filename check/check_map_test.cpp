@@ -25,40 +25,45 @@ std::string cells_of(const memory_row& row) {
 
 TEST(MemoryCells, WindowsOnTheRowAndOutsideIt) {
   const struct {
+    const char* name;
     std::vector<std::pair<std::uint32_t, std::uint16_t>> boards;  // {dpa, size} of each
     const char* cells;         // owner of each cell: '.' free, a board's number, '*' shared
     std::vector<int> outside;  // the boards listed outside the row, in order
     std::vector<int> first;    // the cell where each board's window enters the row, or -1
   } cases[] = {
-      {{}, "........................", {}, {}},
-      {{{0xa2000, 4}}, "1.......................", {}, {0}},        // within one cell
-      {{{0xfc000, 16}}, ".......................1", {}, {23}},      // ends at fffff
-      {{{0xfc000, 32}}, ".......................1", {0}, {23}},     // runs past fffff
-      {{{0x9c000, 32}}, "1.......................", {0}, {0}},      // starts below a0000
-      {{{0x9fc01, 1}}, "1.......................", {0}, {0}},       // ends at a0000
-      {{{0xfc001, 16}}, ".......................1", {0}, {23}},     // ends at 100000
-      {{{0x98000, 32}}, "........................", {0}, {-1}},     // ends at 9ffff
-      {{{0, 16}}, "........................", {0}, {-1}},           // no address
-      {{{0xd0000, 0}}, "........................", {0}, {-1}},      // ends before it starts
-      {{{0xfffff000, 64}}, "........................", {0}, {-1}},  // past 4 Gbytes
-      {{{0x9c000, 1024}}, "111111111111111111111111", {0}, {0}},    // over the whole row
-      {{{0xd0000, 64}, {0xd8000, 32}, {0xe0000, 16}, {0, 16}, {0x110000, 16}},
+      {"no boards", {}, "........................", {}, {}},
+      {"within one cell", {{0xa2000, 4}}, "1.......................", {}, {0}},
+      {"ends at fffff", {{0xfc000, 16}}, ".......................1", {}, {23}},
+      {"runs past fffff", {{0xfc000, 32}}, ".......................1", {0}, {23}},
+      {"starts below a0000", {{0x9c000, 32}}, "1.......................", {0}, {0}},
+      {"ends at a0000", {{0x9fc01, 1}}, "1.......................", {0}, {0}},
+      {"ends at 100000", {{0xfc001, 16}}, ".......................1", {0}, {23}},
+      {"ends at 9ffff", {{0x98000, 32}}, "........................", {0}, {-1}},
+      {"no address", {{0, 16}}, "........................", {0}, {-1}},
+      {"ends before it starts", {{0xd0000, 0}}, "........................", {0}, {-1}},
+      {"past 4 Gbytes", {{0xfffff000, 64}}, "........................", {0}, {-1}},
+      {"over the whole row", {{0x9c000, 1024}}, "111111111111111111111111", {0}, {0}},
+      {"overlapping, shared cells, and two outside",
+       {{0xd0000, 64}, {0xd8000, 32}, {0xe0000, 16}, {0, 16}, {0x110000, 16}},
        "............11**3.......",
        {3, 4},
        {12, 14, 16, -1, -1}},
-      {{{0xd0000, 16}, {0xfc000, 32}}, "............1..........2", {1}, {12, 23}},
+      {"the second board outside",
+       {{0xd0000, 16}, {0xfc000, 32}},
+       "............1..........2",
+       {1},
+       {12, 23}},
   };
   for (const auto& c : cases) {
     params_rec params{};
     for (const auto& [dpa, size] : c.boards) params.boards[params.nboards++] = {0, size, 3, 0, dpa};
     const memory_row row = memory_cells(params);
-    const std::string name = "case " + std::to_string(&c - cases);
-    EXPECT_EQ(cells_of(row), c.cells) << name;
+    EXPECT_EQ(cells_of(row), c.cells) << c.name;
     EXPECT_EQ(std::vector<int>(row.outside.begin(), row.outside.begin() + row.noutside), c.outside)
-        << name;
+        << c.name;
     EXPECT_EQ(std::vector<int>(row.first_cell.begin(), row.first_cell.begin() + params.nboards),
               c.first)
-        << name;
+        << c.name;
   }
 }
 
@@ -67,6 +72,7 @@ TEST(LayOutMap, PlacesStacksAndOrder) {
   using board = std::pair<std::uint16_t, std::uint16_t>;
   using spot = std::pair<int, map_place>;
   const struct {
+    const char* name;
     std::vector<board> boards;
     std::vector<spot> findings;
     const char* placed;             // the letters of the findings marked on the picture
@@ -74,8 +80,15 @@ TEST(LayOutMap, PlacesStacksAndOrder) {
     std::vector<std::string> irqs;  // lines 0 to 15: the boards on each
     std::vector<int> io_order;
   } cases[] = {
-      {{}, {{-1, ON_NOTHING}}, "", "a", std::vector<std::string>(IRQ_LINES), {}},
-      {{{5, 0x300}, {16, 0}, {5, 0x2a0}, {3, 0x300}},
+      {"no boards: a finding on nothing listed apart",
+       {},
+       {{-1, ON_NOTHING}},
+       "",
+       "a",
+       std::vector<std::string>(IRQ_LINES),
+       {}},
+      {"irqs off the picture and findings on nothing listed apart",
+       {{5, 0x300}, {16, 0}, {5, 0x2a0}, {3, 0x300}},
        {{0, ON_IRQ},
         {1, ON_IRQ},
         {-1, ON_IRQ},
@@ -87,7 +100,8 @@ TEST(LayOutMap, PlacesStacksAndOrder) {
        "bce",
        {"", "", "", "4", "", "13", "", "", "", "", "", "", "", "", "", ""},
        {2, 0, 3, 1}},
-      {{{15, 0xfff8}, {0, 8}, {15, 0}, {15, 0xfff8}},
+      {"irqs 0 and 15 stacked, I/O ordered by address then board",
+       {{15, 0xfff8}, {0, 8}, {15, 0}, {15, 0xfff8}},
        {{0, ON_IRQ}, {1, ON_IRQ}},
        "ab",
        "",
@@ -103,18 +117,17 @@ TEST(LayOutMap, PlacesStacksAndOrder) {
       findings.push_back({IN_PAR, 1, n, place, std::string(1, letter)});
     }
     const map_layout map = lay_out_map(params, findings);
-    const std::string name = "case " + std::to_string(&c - cases);
     std::string placed, elsewhere;
     for (const finding& f : map.placed) placed += f.text;
     for (const finding& f : map.elsewhere) elsewhere += f.text;
-    EXPECT_EQ(placed, c.placed) << name;
-    EXPECT_EQ(elsewhere, c.elsewhere) << name;
+    EXPECT_EQ(placed, c.placed) << c.name;
+    EXPECT_EQ(elsewhere, c.elsewhere) << c.name;
     EXPECT_EQ(std::vector<std::string>(map.irq_boards.begin(), map.irq_boards.end()), c.irqs)
-        << name;
-    EXPECT_EQ(map.nboards, static_cast<int>(c.boards.size())) << name;
+        << c.name;
+    EXPECT_EQ(map.nboards, static_cast<int>(c.boards.size())) << c.name;
     EXPECT_EQ(std::vector<int>(map.io_order.begin(), map.io_order.begin() + map.nboards),
               c.io_order)
-        << name;
+        << c.name;
   }
 }
 

@@ -1,8 +1,6 @@
 // The menus' questions below what the golden dialogues reach: answers ending mid-switch,
-// the note on a number read otherwise than typed, and the prompt cut, on the catalog of
-// edit_test_files.h.
+// and the note on a number read otherwise than typed, on the catalog of edit_test_files.h.
 #include <string>
-#include <vector>
 
 #include "tests/support/edit_test_files.h"
 
@@ -58,24 +56,6 @@ TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
     read_answer(run.ed);
     note_number(run.ed, c.base, c.value);
     EXPECT_EQ(run.written(), c.note) << c.answer;
-  }
-}
-
-TEST(PromptText, CutsAtSeventyNineCharacters) {
-  const std::string forty(40, 'x');
-  const struct {
-    std::vector<std::string> pieces;
-    std::string text;
-  } cases[] = {
-      {{"Selection (1-", "5", ", q to quit): "}, "Selection (1-5, q to quit): "},
-      {{forty, std::string(39, 'y'), "z"}, forty + std::string(39, 'y')},
-      {{std::string(79, 'a'), "b", "c"}, std::string(79, 'a')},
-  };
-  for (const auto& c : cases) {
-    prompt_text t;
-    for (const std::string& piece : c.pieces) t.add("{}", piece);
-    EXPECT_EQ(std::string(t.s), c.text);
-    EXPECT_EQ(t.len, c.text.size());
   }
 }
 

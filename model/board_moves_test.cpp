@@ -29,19 +29,20 @@ board_moves moves_after(int nread, const std::vector<int>& deletions) {
 
 TEST(BoardMoves, DeletionsCompose) {
   const struct {
+    const char* name;
     int nread;
     std::vector<int> deletions;  // board numbers from 1, as the set is at each
     const char* places;
   } cases[] = {
-      {4, {1, 1}, "- - 0 1 deleted"},
-      {4, {4, 1}, "- 0 1 - deleted"},
-      {3, {2, 1, 1}, "- - - deleted"},
-      {3, {}, "0 1 2"},
-      {2, {3}, "0 1"},  // a board added since: no board as read moves
-      {0, {1}, ""},     // a fresh set
+      {"the first twice", 4, {1, 1}, "- - 0 1 deleted"},
+      {"the last, then the first", 4, {4, 1}, "- 0 1 - deleted"},
+      {"all", 3, {2, 1, 1}, "- - - deleted"},
+      {"none", 3, {}, "0 1 2"},
+      {"a board added since: none as read moves", 2, {3}, "0 1"},
+      {"a fresh set", 0, {1}, ""},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(places(moves_after(c.nread, c.deletions)), c.places) << c.nread;
+    EXPECT_EQ(places(moves_after(c.nread, c.deletions)), c.places) << c.name;
   }
   EXPECT_EQ(board_now(moves_after(2, {1}), 5), 5);  // beyond the boards as read
 }

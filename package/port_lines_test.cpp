@@ -1,16 +1,12 @@
-// Old "Init" and "dces": what the loaders make of each kind of file in the place of one,
-// with the message of each failure, which lines set flags, and the lines renumbered to
-// follow their boards. The golden delete cases read the renumbered files back through
-// buildc.
+// Old "Init" and "dces": which lines set flags, and the lines renumbered to follow their
+// boards. What the loaders make of a file that is not a readable regular one is the golden
+// cases' (tests/buildc/old_*); the golden delete cases read the renumbered files back
+// through buildc.
 #include "package/port_lines.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,20 +17,6 @@
 namespace kdz {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A directory holding a regular file, a directory and a FIFO, removed at the end.
-struct scratch {
-  std::string dir = (fs::temp_directory_path() / ("files_" + std::to_string(getpid()))).string();
-  scratch() {
-    fs::remove_all(dir);
-    fs::create_directories(dir + "/dir");
-    std::ofstream(dir + "/file") << "a00:23:respawn:x\nttya03\n";
-    EXPECT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
-  }
-  ~scratch() { fs::remove_all(dir); }
-};
 
 // The flags a port state holds: "e" and the enabled slots, "d" and each slot with a DCE
 // flag or a line.
@@ -47,41 +29,6 @@ std::string flags_of(const port_state& p) {
     if (p.is_dce[i] || p.dce_lines[i])
       flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
   return flags;
-}
-
-// An old "dces" sets flags only when it is a regular file read whole, and the flags and
-// lines of an earlier reading never survive; the Init flags stay. A file that cannot be read
-// comes back as its message, "DIR/" standing for the scratch directory.
-TEST(PortState, OnlyARegularOldFileSetsFlags) {
-  const scratch s;
-  const struct {
-    std::string path;
-    error_kind kind;
-    std::string message;
-    const char* seen;
-  } cases[] = {
-      {s.dir + "/file", error_kind::ok, "", "e 7 d 3@2"},
-      {s.dir + "/none", error_kind::missing, "load_dces: fopen(DIR/none) No such file or directory",
-       "e 7 d"},
-      {s.dir + "/fifo", error_kind::failed, "load_dces: DIR/fifo is not a regular file", "e 7 d"},
-      {s.dir + "/dir", error_kind::failed, "load_dces: DIR/dir is not a regular file", "e 7 d"},
-      // A regular file whose first read fails.
-      {"/proc/self/mem", error_kind::failed, "load_dces: read(/proc/self/mem) Input/output error",
-       "e 7 d"},
-  };
-  for (const auto& c : cases) {
-    port_state p{};
-    p.enabled[7] = 1;
-    p.is_dce.fill(1);
-    p.dce_lines.fill(9);
-    const error e = load_dces(c.path.c_str(), p);
-    std::string want = c.message;
-    if (want.find("DIR/") != std::string::npos) want.replace(want.find("DIR/"), 3, s.dir);
-    EXPECT_EQ(e.kind, c.kind) << c.path;
-    EXPECT_EQ(e.path, e.ok() ? "" : c.path);
-    EXPECT_EQ(message(e), want);
-    EXPECT_EQ(flags_of(p), c.seen) << c.path;
-  }
 }
 
 // Which lines of an old "Init" and "dces" set a flag, read as fgets would read them: a
