@@ -1,5 +1,5 @@
-// The menus' questions below what the golden dialogues reach: answers ending mid-switch,
-// and the note on a number read otherwise than typed, on the catalog of edit_test_files.h.
+// The note on a number read otherwise than typed, below what the golden dialogues reach
+// (note_hex_answers, note_decimal_answers).
 #include <string>
 
 #include "tests/support/edit_test_files.h"
@@ -9,21 +9,6 @@ namespace kdz {
 namespace {
 
 using namespace edit_test;
-
-constexpr char polled_no_irqs[] =
-    "mode polling\nbus at\n"
-    "type at8\nsize 16\nioa 300\ndpa c8000\n"
-    "type one\nsize 16\nioa 310\ndpa cc000\n";
-
-TEST(Menus, InputEndingKeepsTheAnswersGiven) {
-  const catalog cat = read_catalog(catalog_text);
-  board_set set = read_set(cat, polled_no_irqs);
-  session run(cat, set, "7\n");
-  EXPECT_THROW(switch_mode(run.ed), end_of_input);
-  EXPECT_EQ(summary(cat, set.params), "m1 b1 | at8 16 7 300 c8000 | one 16 0 310 cc000");
-  EXPECT_EQ(run.written(),
-            "What IRQ is board 1 to use? (3, 5, or 7) What IRQ is board 2 to use? (5, or 7) ");
-}
 
 TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
   const catalog cat = read_catalog(catalog_text);
