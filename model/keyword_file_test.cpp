@@ -1,5 +1,5 @@
 // The rule a keyword file's line goes to: the first for its keyword's code, none for a
-// code without one or out of range; and a keyword found in the table of its file only.
+// code without one or out of range.
 #include <gtest/gtest.h>
 
 #include "base/lines.h"
@@ -39,11 +39,6 @@ TEST(FindRule, FirstRuleOfTheCodeOrNone) {
     const keyword_rule<no_state>* rule = find_rule(grammar, c.code);
     EXPECT_EQ(rule == nullptr ? 0 : rule->place, c.place) << "code " << c.code;
   }
-}
-
-TEST(KeywordTables, AKeywordOfOneFileOnly) {
-  EXPECT_EQ(search(config_tags.data(), "ioas-extras"), KW_IOAS_EXTRAS);
-  EXPECT_EQ(search(param_tags.data(), "ioas-extras"), -1);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// Old "Init" and "dces": which lines set flags, and the lines renumbered to follow their
-// boards. What the loaders make of a file that is not a readable regular one is the golden
-// cases' (tests/buildc/old_*); the golden delete cases read the renumbered files back
-// through buildc.
+// Old "Init" and "dces": which lines set flags, where deleted and later boards go, and the
+// lines renumbered to follow their boards. What the loaders make of a file that is not a
+// readable regular one is the golden cases' (tests/buildc/old_*); the golden delete cases
+// read the renumbered files back through buildc.
 #include "package/port_lines.h"
 
 #include <fmt/format.h>
@@ -70,6 +70,37 @@ board_moves moves_after(int nread, const std::vector<int>& deletions) {
   board_moves moves = moves_as_read(nread);
   for (const int number : deletions) record_delete(moves, number);
   return moves;
+}
+
+// Board places as read, each as its place now or "-" when deleted: "- 0 1".
+std::string places(const board_moves& moves) {
+  std::string s;
+  for (int old = 0; old < moves.nread; ++old) {
+    const int now = board_now(moves, old);
+    s += (old > 0 ? " " : "") + (now == BOARD_GONE ? std::string("-") : std::to_string(now));
+  }
+  return s + (boards_deleted(moves) ? " deleted" : "");
+}
+
+TEST(BoardMoves, DeletionsCompose) {
+  const struct {
+    const char* name;
+    int nread;
+    std::vector<int> deletions;  // board numbers from 1, as the set is at each
+    const char* places;
+  } cases[] = {
+      {"the first twice", 4, {1, 1}, "- - 0 1 deleted"},
+      {"the last", 3, {3}, "0 1 - deleted"},
+      {"the last, then the first", 4, {4, 1}, "- 0 1 - deleted"},
+      {"all", 3, {2, 1, 1}, "- - - deleted"},
+      {"none", 3, {}, "0 1 2"},
+      {"a board added since: none as read moves", 2, {3}, "0 1"},
+      {"a fresh set", 0, {1}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(places(moves_after(c.nread, c.deletions)), c.places) << c.name;
+  }
+  EXPECT_EQ(board_now(moves_after(2, {1}), 5), 5);  // beyond the boards as read
 }
 
 // Lines as buildc writes them.
