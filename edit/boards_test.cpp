@@ -1,5 +1,5 @@
-// The note on a number read otherwise than typed, below what the golden dialogues reach
-// (note_hex_answers, note_decimal_answers).
+// The note on a number read otherwise than typed, at the edges the golden dialogues do not
+// reach (note_hex_answers, note_decimal_answers and odd_answers have the common ones).
 #include <string>
 
 #include "tests/support/edit_test_files.h"
@@ -18,18 +18,12 @@ TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
     std::int64_t value;  // as the question read it
     const char* note;
   } cases[] = {
-      {"300", 16, 0x300, ""},
-      {"09afAF", 16, 0x9afaf, ""},
       {"", 16, 0, ""},
-      {"d0000h", 16, 0, "note: \"d0000h\" is not a number: read as 0\n"},
-      {" 2A0", 16, 0x2a0, "note: \" 2A0\" is not a number: read as 2a0\n"},
-      // Past 32 bits, and past 64 bits where the low 64 bits alone would match.
-      {"100000300", 16, 0x300, "note: \"100000300\" is not a number: read as 300\n"},
+      // Past 64 bits, where the low 64 bits alone would match.
       {"10000000000000300", 16, 0x300,
        "note: \"10000000000000300\" is not a number: read as 300\n"},
       {"a", 10, 10, "note: \"a\" is not a number: read as 10\n"},  // no decimal digit
       {"1f", 10, 1, "note: \"1f\" is not a number: read as 1\n"},
-      {"12", 10, 1, "note: \"12\" is not a number: read as 1\n"},
       {"18446744073709551615", 10, -1,
        "note: \"18446744073709551615\" is not a number: read as -1\n"},
       {"5\t", 10, 5, "note: \"5\t\" is not a number: read as 5\n"},

@@ -60,8 +60,6 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
     par_as_read read;
     if (c.exists) {
       ASSERT_TRUE(load_par(in_directory(dir.c_str()), cat, set, warnings, read).ok()) << c.what;
-      EXPECT_EQ(read.bytes, text) << c.what;
-      EXPECT_EQ(set.params.boards[0].ioa, 0x300) << c.what;
     }
     c.meanwhile(par);
     EXPECT_EQ(par_unchanged(in_directory(dir.c_str()), read), c.unchanged) << c.what;

@@ -70,6 +70,8 @@ struct decided {
   std::vector<std::pair<std::string, std::string>> lines;  // as recorded
   explicit decided(const char* name) : top(scratch(name)), pkg(top / "pkg") {
     write_file(pkg / "X", "old X\n");
+    write_file(pkg / "X.old", "older X\n");  // a previous version with a name of its own
+    fs::create_hard_link(pkg / "X.old", pkg / "X.old.link");
     write_file(pkg / "L", "old L\n");
     fs::create_hard_link(pkg / "L", pkg / "L.link");
     write_file(top / "elsewhere" / "P", "old P\n");
@@ -100,8 +102,8 @@ struct decided {
 };
 
 // However many lines a killed run carried out, finishing the record once or twice leaves
-// the change whole: "X" new and "X.old" the old one (two files), "L" new under both its
-// names, "P" new, no staging name and no record left.
+// the change whole: "X" new and "X.old" the old one (two files; the older one's other
+// name kept), "L" new under both its names, "P" new, no staging name and no record left.
 TEST(FinishChange, FromAnyPointAndAgain) {
   for (std::size_t done = 0; done <= 4; ++done) {
     for (int times = 1; times <= 2; ++times) {
@@ -119,6 +121,7 @@ TEST(FinishChange, FromAnyPointAndAgain) {
       const auto now = listing(d.pkg);
       EXPECT_EQ(now, (std::map<std::string, std::string>{{"X", "new X\n"},
                                                          {"X.old", "old X\n"},
+                                                         {"X.old.link", "older X\n"},
                                                          {"L", "new L, longer\n"},
                                                          {"L.link", "new L, longer\n"}}));
       EXPECT_EQ(listing(d.top / "elsewhere"),
