@@ -109,6 +109,8 @@ std::string init_line(char group, int board, char port, bool on) {
                      on ? "respawn" : "off");
 }
 
+// Lines a board's deletion moves are the golden delete cases' (dialogue_delete_moves_ports,
+// script_delete_moves_ports, script_deletes_compose); here, the lines they do not show.
 TEST(MoveLines, InitAndDcesFollowTheirBoards) {
   const std::string long_comment = "#" + std::string(254, 'x');  // a line of 255 bytes
   const struct {
@@ -117,20 +119,6 @@ TEST(MoveLines, InitAndDcesFollowTheirBoards) {
     std::vector<int> deletions;
     std::string in, out;
   } cases[] = {
-      // The first of three boards goes: its lines go, the later boards' digits move down.
-      {false, 3, {1}, init_line('a', 0, '0', true) + init_line('A', 0, '0', false), ""},
-      // The middle one: the first stays as it is.
-      {false,
-       3,
-       {2},
-       init_line('a', 0, '3', true) + init_line('A', 1, '3', true) + init_line('A', 2, '8', false),
-       init_line('a', 0, '3', true) + init_line('A', 1, '8', false)},
-      // Two deletions composed: boards 3 and 4 of four become 1 and 2.
-      {false,
-       4,
-       {1, 1},
-       init_line('a', 1, '1', true) + init_line('a', 3, 'c', true),
-       init_line('a', 1, 'c', true)},
       // Lines of no board as read stay whole, and so do lines buildc does not write.
       {false,
        2,
