@@ -12,12 +12,6 @@ namespace {
 
 struct no_state {};
 void ignore(no_state&, const keyword_line&) {}
-bool never(const no_state&, int) {
-  return false;
-}
-const char* anywhere(const no_state&, int) {
-  return nullptr;
-}
 
 // Two rules for KW_SIZES, told apart by their place; KW_CLASS, the last code, has one.
 constexpr keyword_rule<no_state> rules[] = {
@@ -25,7 +19,7 @@ constexpr keyword_rule<no_state> rules[] = {
     {KW_CLASS, true, 4, ignore}, {0, false, 0, nullptr},
 };
 constexpr keyword_grammar<no_state> grammar = {
-    config_tags.data(), rules, rule_index(rules), IN_CFG, cw, never, anywhere,
+    config_tags.data(), rules, rule_index(rules), IN_CFG, cw, nullptr, nullptr,  // not dispatched
 };
 
 TEST(FindRule, FirstRuleOfTheCodeOrNone) {
