@@ -9,11 +9,6 @@
 #include <fstream>
 #include <string>
 
-#include "base/files.h"
-#include "edit/editor.h"
-#include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "tests/support/edit_test_files.h"
 #include "tests/support/files.h"
 
