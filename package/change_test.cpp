@@ -11,8 +11,6 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,31 +18,16 @@
 #include "base/files.h"
 #include "base/staging.h"
 #include "package/locks.h"
+#include "tests/support/files.h"
 
 namespace kdz {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void write_file(const fs::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
-
-// A package directory of this test, made empty, and another beside it.
-fs::path scratch(const char* name) {
-  const fs::path top =
-      fs::temp_directory_path() / (std::string(name) + "_" + std::to_string(getpid()));
-  fs::remove_all(top);
-  fs::create_directories(top / "pkg");
-  fs::create_directories(top / "elsewhere");
-  return top;
-}
+using support::read_file;
+using support::scratch;
+using support::write_file;
 
 program_files in(const fs::path& dir) {
   return in_directory(dir.c_str());
@@ -73,11 +56,11 @@ TEST(SweepStaging, OnlyTheStagingForm) {
       {".kdz-lock", false},           {".kdz-lock.held", false},
       {".kdz-change", false},         {".par.kdz-12345678901-0", false},
   };
-  const fs::path top = scratch("sweep");
-  for (const auto& c : cases) write_file(top / "pkg" / c.name, "x\n");
-  sweep_staging(in(top / "pkg"));
-  for (const auto& c : cases) EXPECT_EQ(fs::exists(top / "pkg" / c.name), !c.swept) << c.name;
-  fs::remove_all(top);
+  const fs::path pkg = scratch("sweep");
+  for (const auto& c : cases) write_file(pkg / c.name, "x\n");
+  sweep_staging(in(pkg));
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(pkg / c.name), !c.swept) << c.name;
+  support::clean(pkg);
 }
 
 // A change as a killed run left it once its record was decided: "X" replaced by a rename with
@@ -87,6 +70,8 @@ struct decided {
   std::vector<std::pair<std::string, std::string>> lines;  // as recorded
   explicit decided(const char* name) : top(scratch(name)), pkg(top / "pkg") {
     write_file(pkg / "X", "old X\n");
+    write_file(pkg / "X.old", "older X\n");  // a previous version with a name of its own
+    fs::create_hard_link(pkg / "X.old", pkg / "X.old.link");
     write_file(pkg / "L", "old L\n");
     fs::create_hard_link(pkg / "L", pkg / "L.link");
     write_file(top / "elsewhere" / "P", "old P\n");
@@ -117,8 +102,8 @@ struct decided {
 };
 
 // However many lines a killed run carried out, finishing the record once or twice leaves
-// the change whole: "X" new and "X.old" the old one (two files), "L" new under both its
-// names, "P" new, no staging name and no record left.
+// the change whole: "X" new and "X.old" the old one (two files; the older one's other
+// name kept), "L" new under both its names, "P" new, no staging name and no record left.
 TEST(FinishChange, FromAnyPointAndAgain) {
   for (std::size_t done = 0; done <= 4; ++done) {
     for (int times = 1; times <= 2; ++times) {
@@ -136,11 +121,12 @@ TEST(FinishChange, FromAnyPointAndAgain) {
       const auto now = listing(d.pkg);
       EXPECT_EQ(now, (std::map<std::string, std::string>{{"X", "new X\n"},
                                                          {"X.old", "old X\n"},
+                                                         {"X.old.link", "older X\n"},
                                                          {"L", "new L, longer\n"},
                                                          {"L.link", "new L, longer\n"}}));
       EXPECT_EQ(listing(d.top / "elsewhere"),
                 (std::map<std::string, std::string>{{"P", "new P\n"}}));
-      fs::remove_all(d.top);
+      support::clean(d.top);
     }
   }
 }
@@ -148,7 +134,7 @@ TEST(FinishChange, FromAnyPointAndAgain) {
 // SIGINT, SIGTERM and SIGHUP wait until a change is made: a run stopped by one leaves its
 // files whole and nothing of the change beside them.
 TEST(MakeChange, SignalsWaitForTheChange) {
-  const fs::path top = scratch("signals"), pkg = top / "pkg";
+  const fs::path pkg = scratch("signals");
   const std::string versions[2] = {std::string(200000, 'a'), std::string(150000, 'b') + "\n"};
   write_file(pkg / "Init", versions[1]);
   const int signals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -169,7 +155,7 @@ TEST(MakeChange, SignalsWaitForTheChange) {
     EXPECT_EQ(now.size(), 1u) << "round " << round;
     EXPECT_TRUE(now["Init"] == versions[0] || now["Init"] == versions[1]) << "round " << round;
   }
-  fs::remove_all(top);
+  support::clean(pkg);
 }
 
 }  // namespace

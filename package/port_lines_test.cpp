@@ -1,7 +1,7 @@
-// Old "Init" and "dces": which lines set flags, and the lines renumbered to follow their
-// boards. What the loaders make of a file that is not a readable regular one is the golden
-// cases' (tests/buildc/old_*); the golden delete cases read the renumbered files back
-// through buildc.
+// Old "Init" and "dces": which lines set flags, where deleted and later boards go, and the
+// lines renumbered to follow their boards. What the loaders make of a file that is not a
+// readable regular one is the golden cases' (tests/buildc/old_*); the golden delete cases
+// read the renumbered files back through buildc.
 #include "package/port_lines.h"
 
 #include <fmt/format.h>
@@ -72,12 +72,45 @@ board_moves moves_after(int nread, const std::vector<int>& deletions) {
   return moves;
 }
 
+// Board places as read, each as its place now or "-" when deleted: "- 0 1".
+std::string places(const board_moves& moves) {
+  std::string s;
+  for (int old = 0; old < moves.nread; ++old) {
+    const int now = board_now(moves, old);
+    s += (old > 0 ? " " : "") + (now == BOARD_GONE ? std::string("-") : std::to_string(now));
+  }
+  return s + (boards_deleted(moves) ? " deleted" : "");
+}
+
+TEST(BoardMoves, DeletionsCompose) {
+  const struct {
+    const char* name;
+    int nread;
+    std::vector<int> deletions;  // board numbers from 1, as the set is at each
+    const char* places;
+  } cases[] = {
+      {"the first twice", 4, {1, 1}, "- - 0 1 deleted"},
+      {"the last", 3, {3}, "0 1 - deleted"},
+      {"the last, then the first", 4, {4, 1}, "- 0 1 - deleted"},
+      {"all", 3, {2, 1, 1}, "- - - deleted"},
+      {"none", 3, {}, "0 1 2"},
+      {"a board added since: none as read moves", 2, {3}, "0 1"},
+      {"a fresh set", 0, {1}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(places(moves_after(c.nread, c.deletions)), c.places) << c.name;
+  }
+  EXPECT_EQ(board_now(moves_after(2, {1}), 5), 5);  // beyond the boards as read
+}
+
 // Lines as buildc writes them.
 std::string init_line(char group, int board, char port, bool on) {
   return fmt::format("{0}{1}{2}:23:{3}:/etc/getty tty{0}{1}{2} 9600\n", group, board, port,
                      on ? "respawn" : "off");
 }
 
+// Lines a board's deletion moves are the golden delete cases' (dialogue_delete_moves_ports,
+// script_delete_moves_ports, script_deletes_compose); here, the lines they do not show.
 TEST(MoveLines, InitAndDcesFollowTheirBoards) {
   const std::string long_comment = "#" + std::string(254, 'x');  // a line of 255 bytes
   const struct {
@@ -86,20 +119,6 @@ TEST(MoveLines, InitAndDcesFollowTheirBoards) {
     std::vector<int> deletions;
     std::string in, out;
   } cases[] = {
-      // The first of three boards goes: its lines go, the later boards' digits move down.
-      {false, 3, {1}, init_line('a', 0, '0', true) + init_line('A', 0, '0', false), ""},
-      // The middle one: the first stays as it is.
-      {false,
-       3,
-       {2},
-       init_line('a', 0, '3', true) + init_line('A', 1, '3', true) + init_line('A', 2, '8', false),
-       init_line('a', 0, '3', true) + init_line('A', 1, '8', false)},
-      // Two deletions composed: boards 3 and 4 of four become 1 and 2.
-      {false,
-       4,
-       {1, 1},
-       init_line('a', 1, '1', true) + init_line('a', 3, 'c', true),
-       init_line('a', 1, 'c', true)},
       // Lines of no board as read stay whole, and so do lines buildc does not write.
       {false,
        2,
