@@ -1,10 +1,10 @@
 // Runs killed at each system call that writes: `editpar -d 1` (three boards, lines of each
-// in Init and dces, "par" of two names) and buildc (every file changing, "Init" of two names)
-// are killed at the Nth call of one name by strace's fault injection, then buildc runs once.
-// The package must then be as it was before the killed run or as the whole run leaves it,
-// never a mix. The test command tries every tenth point of each call and those around the
-// record's rename; KDZ_KILL_POINTS=all (scripts/harden.sh) tries every one. Then the order
-// of the flushes, as strace shows it.
+// in Init and dces, "par" of two names) and buildc (every file changing, "Init" of two names),
+// as their case folders stage them, are killed at the Nth call of one name by strace's fault
+// injection, then buildc runs once. The package must then be as it was before the killed run or as
+// the whole run leaves it, never a mix. The test command tries every tenth point of each call and
+// those around the record's rename; KDZ_KILL_POINTS=all (scripts/harden.sh) tries every one. Then
+// the order of the flushes, as strace shows it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -73,33 +73,19 @@ struct kill_case {
   file_set new_set;  // the whole run, then buildc
 };
 
-// Three boards of the sample, each with lines switched on in "Init" and listed in "dces",
-// built once so that buildc finds them current; "par" has a second name.
-void three_boards(const fs::path& dir) {
-  fs::create_directories(dir);
-  fs::copy_file(fs::path(SAMPLE_DIR) / "cfg", dir / "cfg");
-  const std::string par = read_file(fs::path(SAMPLE_DIR) / "par");
-  write_file(dir / "par", par.substr(0, par.find("# Board 4")));
-  ASSERT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
-  std::string init = read_file(dir / "Init");
-  for (const char* id : {"a03:23:off", "a14:23:off", "a25:23:off"}) {
-    init.replace(init.find(id), 10, std::string(id, 3) + ":23:respawn");
-  }
-  write_file(dir / "Init", init);
-  write_file(dir / "dces", "ttyA01\nttyA13\n");
-  ASSERT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
-  fs::create_hard_link(dir / "par", dir / "par.link");
-}
-
-// The package of a case, as it stands before and after the whole run of `exe`.
-kill_case make_case(const fs::path& top, const std::string& exe, std::vector<std::string> args,
-                    void (*stage)(const fs::path&)) {
-  kill_case c{exe, std::move(args), top / "before", {}, {}};
-  stage(c.before);
+// The case of the folder `program`/`name`: its in/ and setup the package, its call the run.
+kill_case make_case(const fs::path& top, const std::string& program, const std::string& name) {
+  const fs::path src = fs::path(CASES_DIR) / program / name;
+  kill_case c{program == "buildc" ? BUILDC_BIN : EDITPAR_BIN, {}, top / "before", {}, {}};
+  stage(src / "in", c.before);
+  run_plan unused;
+  EXPECT_TRUE(set_up(read_file(src / "setup"), c.before, unused));
+  c.args = words_of(read_file(src / "args", "./" + program));
+  c.args.erase(c.args.begin());
   for (const bool whole : {false, true}) {
     const fs::path dir = top / (whole ? "whole" : "not_run");
     copy_package(c.before, dir);
-    EXPECT_TRUE(!whole || run_in(dir, exe, c.args) == 0);
+    EXPECT_TRUE(!whole || run_in(dir, c.exe, c.args) == 0);
     EXPECT_EQ(run_in(dir, BUILDC_BIN, {}), 0);
     (whole ? c.new_set : c.old_set) = files_of(dir);
   }
@@ -173,29 +159,16 @@ int try_kill_points(const kill_case& c, const fs::path& top) {
   return tried;
 }
 
+// The folders tests/editpar/delete_with_par_linked and tests/buildc/every_file_changes.
 TEST(KillPoints, EditparDeletingABoard) {
   const fs::path top = scratch("kill_editpar");
-  const kill_case c = make_case(top, EDITPAR_BIN, {"-d", "1"}, three_boards);
-  EXPECT_GT(try_kill_points(c, top), 0);
+  EXPECT_GT(try_kill_points(make_case(top, "editpar", "delete_with_par_linked"), top), 0);
   if (!HasFailure()) clean(top);
-}
-
-// The three boards' package before `editpar -d 1` and buildc; all six files change, and
-// "Init" has a second name.
-void every_file_changes(const fs::path& dir) {
-  three_boards(dir);
-  fs::remove(dir / "par.link");
-  const fs::path two = dir.parent_path() / "two";
-  copy_package(dir, two);
-  ASSERT_EQ(run_in(two, EDITPAR_BIN, {"-d", "1"}), 0);
-  fs::copy_file(two / "par", dir / "par", fs::copy_options::overwrite_existing);
-  fs::create_hard_link(dir / "Init", dir / "Init.link");
 }
 
 TEST(KillPoints, BuildcChangingEveryFile) {
   const fs::path top = scratch("kill_buildc");
-  const kill_case c = make_case(top, BUILDC_BIN, {}, every_file_changes);
-  EXPECT_GT(try_kill_points(c, top), 0);
+  EXPECT_GT(try_kill_points(make_case(top, "buildc", "every_file_changes"), top), 0);
   if (!HasFailure()) clean(top);
 }
 
@@ -204,7 +177,7 @@ TEST(KillPoints, BuildcChangingEveryFile) {
 // file: each call with the file its descriptor stands for.
 TEST(Flushes, NewFilesBeforeTheRecordTheDirectoryAfter) {
   const fs::path top = scratch("flushes");
-  const kill_case c = make_case(top, BUILDC_BIN, {}, every_file_changes);
+  const kill_case c = make_case(top, "buildc", "every_file_changes");
   const fs::path work = top / "work", log = top / "trace";
   copy_package(c.before, work);
   ASSERT_EQ(run_in(work, BUILDC_BIN, {},
