@@ -15,53 +15,45 @@ namespace {
 
 using namespace support;
 
-// The files under `dir`, by their paths relative to it.
-std::set<std::string> files_in(const fs::path& dir) {
-  std::set<std::string> names;
-  if (!fs::exists(dir)) return names;
-  for (const auto& [name, e] : snapshot(dir)) {
-    if (e.kind != 'd') names.insert(name);
-  }
-  return names;
+// What out/ holds: the files expected afterwards, and the directories a run made for them.
+tree expected(const fs::path& out) {
+  return fs::exists(out) ? snapshot(out) : tree{};
 }
 
 // Rewrites the expected files: every file the run created or changed, and every one the
 // folder expected before.
 void regenerate_out(const tree& before, const tree& after, const fs::path& out) {
+  const tree was_expected = expected(out);
   for (const auto& [name, e] : after) {
     const auto was = before.find(name);
     const bool changed = was == before.end() || was->second.bytes != e.bytes;
     // An empty file is expected too: written even though it holds nothing.
-    if (e.kind == 'f' && !lock_file(name) && (changed || fs::exists(out / name))) {
+    if (e.kind == 'f' && !lock_file(name) && (changed || was_expected.contains(name))) {
       write_file(out / name, e.bytes);
     }
   }
-  for (const auto& name : files_in(out)) {
-    if (after.count(name) == 0) fs::remove(out / name);
+  for (const auto& [name, e] : was_expected) {
+    if (!after.contains(name)) fs::remove_all(out / name);
   }
 }
 
-// Expects the files of `after` to be those of `before`, as out/ changes them.
+// Expects the entries of `after` to be those of `before`, as out/ changes them.
 void expect_files(const tree& before, const tree& after, const fs::path& out, int status) {
-  std::set<std::string> want;
-  for (const auto& [name, e] : before) want.insert(name);
-  for (const auto& name : files_in(out)) {
-    EXPECT_EQ(after.contains(name) ? after.at(name).bytes : "<absent>", read_file(out / name))
-        << name;
-    want.insert(name);
-    // The directories a run made to hold them (-o DIR).
-    for (fs::path d = fs::path(name).parent_path(); !d.empty(); d = d.parent_path()) {
-      want.insert(d.string());
-    }
-  }
+  const tree want_files = expected(out);
+  std::set<std::string> want, have;
   for (const auto& [name, e] : before) {
+    want.insert(name);
     const auto now = after.find(name);
-    if (e.kind == 'f' && !fs::exists(out / name) && now != after.end()) {
+    if (e.kind == 'f' && !want_files.contains(name) && now != after.end()) {
       EXPECT_EQ(now->second.bytes, e.bytes) << name << " changed";
     }
   }
+  for (const auto& [name, e] : want_files) {
+    want.insert(name);
+    if (e.kind == 'd') continue;
+    EXPECT_EQ(after.contains(name) ? after.at(name).bytes : "<absent>", e.bytes) << name;
+  }
   expect_run_leftovers(before, after, status, want);
-  std::set<std::string> have;
   for (const auto& [name, e] : after) have.insert(name);
   EXPECT_EQ(have, want);
 }
@@ -87,13 +79,13 @@ TEST_P(Case, Run) {
   if (!HasFailure()) clean(top);
 }
 
-// The folders of `program`, as "program/folder".
+// The folders of `program`, as "program/folder", sorted.
 std::vector<std::string> cases_of(const std::string& program) {
-  std::vector<std::string> paths;
-  for (const auto& name : case_names(fs::path(CASES_DIR) / program)) {
-    paths.push_back(program + "/" + name);
+  std::set<std::string> paths;
+  for (const auto& e : fs::directory_iterator(fs::path(CASES_DIR) / program)) {
+    if (e.is_directory()) paths.insert(program + "/" + e.path().filename().string());
   }
-  return paths;
+  return {paths.begin(), paths.end()};
 }
 
 std::string folder_name(const testing::TestParamInfo<std::string>& info) {

@@ -37,15 +37,6 @@ void expect_file(const std::string& actual, const fs::path& path, const std::str
   write_file(path, actual);
 }
 
-std::vector<std::string> case_names(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    if (e.is_directory()) names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<std::string> words_of(const std::string& text) {
   std::vector<std::string> words;
   std::istringstream in(text);

@@ -22,8 +22,6 @@ void expect_file(const std::string& actual, const fs::path& path, const std::str
 // `text` with every mention of the directory `top` (as realpath gives it) written "TOP", so
 // that a message naming where a program looked reads the same in every scratch directory.
 std::string masked(std::string text, const fs::path& top);
-// The names of the case folders in `dir`, sorted.
-std::vector<std::string> case_names(const fs::path& dir);
 // The words of `text`, split at blanks and line ends.
 std::vector<std::string> words_of(const std::string& text);
 
