@@ -1,7 +1,7 @@
 // Both programs among other processes: two generators at once, a writer waiting for the
 // writers' lock, an open editor beside other calls, ten scripts without flock, a "par"
-// replaced while an editor is open, buildc into a linked copy of the package. The packages
-// are case folders' in/ (tests/buildc/, tests/editpar/).
+// replaced while an editor is open. The packages are case folders' in/ (tests/buildc/,
+// tests/editpar/).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -220,29 +220,6 @@ TEST(Save, ParChangedWhileOpenGoesToParNew) {
     EXPECT_EQ(read_file(other), mine) << what;
     EXPECT_EQ(read_file(dir / "Init"), init) << what;
     EXPECT_FALSE(fs::exists(dir / "par.old") || fs::exists(dir / "Init.old")) << what;
-  }
-  if (!HasFailure()) clean(top);
-}
-
-// `buildc -o` into a `cp -al` or `cp -as` copy of the package replaces the names it writes,
-// never writing through the links found there: the package's own files stay as they were,
-// and each result is a regular file of its own.
-TEST(Links, BuildcIntoALinkedCopyLeavesThePackageAlone) {
-  const fs::path top = scratch("links"), dir = top / "dir", copy = top / "copy";
-  for (const char* cp : {"-al", "-as"}) {
-    fs::remove_all(copy);
-    stage(one_board / "in", dir);
-    run_plan build = call(top, {"./buildc", "-C", "dir"});
-    ASSERT_EQ(run(build), 0);
-    ASSERT_EQ(run({"/bin/cp", {"cp", cp, dir, copy}, top, "/dev/null", "/dev/null", top / "e"}), 0);
-    fs::copy(one_board / "out" / "par", dir / "par",
-             fs::copy_options::overwrite_existing);  // every file of a build changes
-    const tree before = snapshot(dir);
-    build.argv = {"./buildc", "-C", "dir", "-o", "copy"};
-    EXPECT_EQ(run(build), 0) << cp << read_file(build.err);
-    EXPECT_TRUE(snapshot(dir) == before) << cp << ": the package's own files changed";
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(copy / "System"))) << cp;
-    EXPECT_EQ(fs::hard_link_count(copy / "System"), 1u) << cp;
   }
   if (!HasFailure()) clean(top);
 }
