@@ -88,43 +88,34 @@ kill_case make_case(const fs::path& top, const std::string& program, const std::
   return c;
 }
 
-// For each call of `write_calls`: how many times a whole run makes it, and how many it has
-// made when the record is renamed into place.
-struct call_counts {
-  std::map<std::string, int> total, before_record;
-};
-call_counts count_calls(const kill_case& c, const fs::path& work) {
+// The points to try, by call: every one (`all`), or every tenth and those around the
+// record's rename (of each call, the last before it and the first after, and the rename
+// itself), as strace shows a whole run.
+std::map<std::string, std::set<int>> kill_points(const kill_case& c, const fs::path& work,
+                                                 bool all) {
   copy_package(c.before, work);
-  std::string names;
-  for (const char* call : write_calls) names += std::string(names.empty() ? "" : ",") + call;
+  std::string names = "trace=";
+  for (const char* call : write_calls) names += std::string(call) + ",";
+  names.pop_back();
   const fs::path log = work.parent_path() / "trace";
-  EXPECT_EQ(
-      run_in(work, c.exe, c.args, {"strace", "-f", "-o", log.string(), "-e", "trace=" + names}), 0);
-  call_counts n;
-  bool decided = false;
+  EXPECT_EQ(run_in(work, c.exe, c.args, {"strace", "-f", "-o", log.string(), "-e", names}), 0);
+  std::map<std::string, std::set<int>> points;
+  std::map<std::string, int> made, at_record;
   std::istringstream lines(read_file(log));
   const std::regex call("^[0-9]+ +([a-z0-9]+)\\(");
   for (std::string line; std::getline(lines, line);) {
     std::smatch m;
     if (!std::regex_search(line, m, call)) continue;
-    ++n.total[m[1]];
-    if (!decided) ++n.before_record[m[1]];
-    decided = decided ||
-              (m[1].str().starts_with("rename") && line.find(".kdz-change\"") != std::string::npos);
+    const int k = ++made[m[1]];
+    if (all || k % 10 == 1) points[m[1]].insert(k);
+    const bool record =
+        m[1].str().starts_with("rename") && line.find(".kdz-change\"") != std::string::npos;
+    if (at_record.empty() && record) at_record = made;
   }
-  return n;
-}
-
-// The points of `call` to try: every one, or every tenth and those around the record's
-// rename (the last before it and the first after, and the rename itself).
-std::set<int> points_of(const call_counts& n, const std::string& call, bool all) {
-  std::set<int> points;
-  const int total = n.total.contains(call) ? n.total.at(call) : 0;
-  for (int k = 1; k <= total; k += all ? 1 : 10) points.insert(k);
-  if (!n.before_record.contains(call)) return points;
-  const int at = n.before_record.at(call);
-  for (const int k : {at - 1, at, at + 1}) {
-    if (k >= 1 && k <= total) points.insert(k);
+  for (const auto& [name, at] : at_record) {
+    for (const int k : {at - 1, at, at + 1}) {
+      if (k >= 1 && k <= made[name]) points[name].insert(k);
+    }
   }
   return points;
 }
@@ -134,14 +125,12 @@ int try_kill_points(const kill_case& c, const fs::path& top) {
   const bool all = std::getenv("KDZ_KILL_POINTS") != nullptr &&
                    std::string(std::getenv("KDZ_KILL_POINTS")) == "all";
   const fs::path work = top / "work";
-  const call_counts n = count_calls(c, work);
   int tried = 0;
-  for (const char* call : write_calls) {
-    for (const int k : points_of(n, call, all)) {
+  for (const auto& [call, points] : kill_points(c, work, all)) {
+    for (const int k : points) {
       copy_package(c.before, work);
-      const std::string inject =
-          "inject=" + std::string(call) + ":signal=KILL:when=" + std::to_string(k);
-      const std::string where = std::string(call) + " #" + std::to_string(k);
+      const std::string inject = "inject=" + call + ":signal=KILL:when=" + std::to_string(k);
+      const std::string where = call + " #" + std::to_string(k);
       EXPECT_NE(run_in(work, c.exe, c.args, {"strace", "-f", "-o", "/dev/null", "-e", inject}), 0)
           << "not killed at " << where;
       EXPECT_EQ(run_in(work, BUILDC_BIN, {}), 0) << where << ": " << read_file(top / "err");
