@@ -105,15 +105,11 @@ bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& t
 }
 
 started::started(const run_plan& plan, const int* gate) {
-  // The test's ends are not inherited by the programs it starts later.
+  // The test's ends are not inherited, by this program or by those it starts later.
   int to[2], from[2];
   if (pipe2(to, O_CLOEXEC) != 0 || pipe2(from, O_CLOEXEC) != 0) return;
   pid_ = fork();
-  if (pid_ == 0) {
-    close(to[1]);
-    close(from[0]);
-    exec_child(plan, to[0], from[1], -1, gate);
-  }
+  if (pid_ == 0) exec_child(plan, to[0], from[1], -1, gate);
   close(to[0]);
   close(from[1]);
   to_ = to[1];
