@@ -22,11 +22,10 @@ cp "$build/bin/buildc" sample/cfg sample/par "$work/"
 
 dialogue=$PWD/tests/editpar/add_to_limit
 rm -f "$work/par"
-cp "$build/bin/editpar" "$dialogue/cfg" "$work/"
+cp "$build/bin/editpar" "$dialogue/in/cfg" "$work/"
 # shellcheck disable=SC2046
-(cd "$work" && "${vg[@]}" ./editpar $(cat "$dialogue/args") <"$dialogue/answers" >/dev/null \
-  2>"$work/err")
-cmp "$work/par" "$dialogue/par.out"
-cmp "$work/err" "$dialogue/err"
+(cd "$work" && "${vg[@]}" $(cat "$dialogue/args") <"$dialogue/answers" >/dev/null 2>"$work/err")
+cmp "$work/par" "$dialogue/out/par"
+cmp "$work/err" "$dialogue/stderr"
 rm -f "$work/valgrind.log"
 echo "valgrind: clean"

@@ -66,7 +66,7 @@ tree snapshot(const fs::path& dir) {
     if (lstat(it->path().c_str(), &st) != 0) continue;
     const char kind = kind_of(st.st_mode);
     if (kind == 'd' && (st.st_mode & S_IXUSR) == 0) it.disable_recursion_pending();
-    t[fs::relative(it->path(), dir).string()] = {
+    t[it->path().lexically_relative(dir).string()] = {
         kind,
         static_cast<mode_t>(st.st_mode & 07777),
         st.st_uid,

@@ -37,15 +37,6 @@ void expect_file(const std::string& actual, const fs::path& path, const std::str
   write_file(path, actual);
 }
 
-std::vector<std::string> case_names(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    if (e.is_directory()) names.push_back(e.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<std::string> words_of(const std::string& text) {
   std::vector<std::string> words;
   std::istringstream in(text);
@@ -117,6 +108,51 @@ bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan) {
     if (w[0] != "user" && plan.as_nobody && w.size() > 1) lchown(name.c_str(), NOBODY, NOBODY);
   }
   return true;
+}
+
+namespace {
+
+// The program the first word of a call names, copied to where it names it.
+void copy_program(const std::string& word, const fs::path& cwd, bool no_locks) {
+  const bool editor = word.ends_with("editpar");
+  const char* from = editor ? (no_locks ? EDITPAR_NO_LOCKS : EDITPAR_BIN)
+                            : (no_locks ? BUILDC_NO_LOCKS : BUILDC_BIN);
+  fs::copy_file(from, cwd / word, fs::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+bool stage_case(const fs::path& src, const fs::path& top, staged_case& c) {
+  const std::string folder = src.parent_path().filename().string();
+  std::istringstream lines(read_file(src / "calls", read_file(src / "args", "./" + folder)));
+  for (std::string line; std::getline(lines, line);) c.calls.push_back(line);
+  c.plan.cwd = top / "cwd";
+  c.plan.in = fs::exists(src / "answers") ? src / "answers" : "/dev/null";
+  c.plan.out = top / "stdout";
+  c.plan.err = top / "stderr";
+  c.stage = (c.plan.cwd / words_of(c.calls.at(0)).at(0)).parent_path();
+  fs::create_directories(c.stage);
+  if (fs::exists(src / "in")) fs::copy(src / "in", c.stage, fs::copy_options::recursive);
+  for (const auto& call : c.calls) copy_program(words_of(call).at(0), c.plan.cwd, false);
+  if (!set_up(read_file(src / "setup"), c.stage, c.plan)) return false;
+  for (const auto& call : c.calls) {
+    if (c.plan.no_locks) copy_program(words_of(call).at(0), c.plan.cwd, true);
+  }
+  age(c.stage);
+  return true;
+}
+
+case_result run_calls(staged_case& c) {
+  case_result r;
+  for (const std::string& call : c.calls) {
+    c.plan.argv = words_of(call);
+    c.plan.exe = c.plan.cwd / c.plan.argv[0];
+    r.last = run(c.plan);
+    r.statuses += std::to_string(r.last) + "\n";
+    if (!c.plan.out.string().starts_with("/dev/")) r.out += read_file(c.plan.out);
+    r.err += read_file(c.plan.err);
+  }
+  return r;
 }
 
 bool lock_file(const std::string& name) {

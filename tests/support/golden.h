@@ -22,8 +22,6 @@ void expect_file(const std::string& actual, const fs::path& path, const std::str
 // `text` with every mention of the directory `top` (as realpath gives it) written "TOP", so
 // that a message naming where a program looked reads the same in every scratch directory.
 std::string masked(std::string text, const fs::path& top);
-// The names of the case folders in `dir`, sorted.
-std::vector<std::string> case_names(const fs::path& dir);
 // The words of `text`, split at blanks and line ends.
 std::vector<std::string> words_of(const std::string& text);
 
@@ -38,6 +36,25 @@ std::vector<std::string> words_of(const std::string& text);
 //   unnamed             the program is started without even a program name
 // Returns false, after a test failure, for a directive it does not know.
 bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan);
+
+// A case folder `src` ready to run in the scratch directory `top`: its in/ staged where the
+// first call's program lies (top/cwd for "./NAME", where every call runs), each program a
+// call names copied there (editpar when the name ends so, buildc otherwise; their builds
+// without locks under "no_locks"), "answers" the input, its setup applied, every file aged.
+// The calls are the lines of "calls", else the line of "args", else "./" and the name of the
+// folder holding the case.
+struct staged_case {
+  run_plan plan;
+  fs::path stage;
+  std::vector<std::string> calls;
+};
+bool stage_case(const fs::path& src, const fs::path& top, staged_case& c);
+// What the calls printed, one after the other, their statuses one a line, and the last.
+struct case_result {
+  std::string out, err, statuses;
+  int last = 0;
+};
+case_result run_calls(staged_case& c);
 
 // Whether the entry `name` (a path relative to a staged directory) is a package's writers'
 // lock file, which a run that changes a file there may make.

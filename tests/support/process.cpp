@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <fstream>
+#include <thread>
 
 namespace support {
 
@@ -50,45 +51,34 @@ constexpr uid_t NOBODY = 65534;
   _exit(127);
 }
 
-// Reads both pipes to their ends into the files named for them.
-void drain(int out, const fs::path& out_path, int err, const fs::path& err_path) {
-  std::string text[2];
-  pollfd p[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
-  for (int open_ends = (out >= 0) + 1; open_ends > 0;) {
-    if (poll(p, 2, -1) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (p[i].fd < 0 || p[i].revents == 0) continue;
-      char block[4096];
-      const ssize_t n = read(p[i].fd, block, sizeof block);
-      if (n > 0) {
-        text[i].append(block, static_cast<std::size_t>(n));
-      } else {
-        close(p[i].fd);
-        p[i].fd = -1;
-        --open_ends;
-      }
-    }
+// What `fd` gives until its end; then closes it.
+std::string read_all(int fd) {
+  std::string text;
+  char block[4096];
+  for (ssize_t n; (n = read(fd, block, sizeof block)) > 0;) {
+    text.append(block, static_cast<std::size_t>(n));
   }
-  if (out >= 0) std::ofstream(out_path, std::ios::binary) << text[0];
-  std::ofstream(err_path, std::ios::binary) << text[1];
+  close(fd);
+  return text;
 }
 
 }  // namespace
 
 int run(const run_plan& plan) {
-  // Standard output goes straight to a device the case names (such as /dev/full).
+  // Standard output goes straight to a device the case names (such as /dev/full). The
+  // child's ends are its streams, the test's are not inherited.
   const bool out_piped = !plan.out.string().starts_with("/dev/");
   int out[2] = {-1, -1}, err[2] = {-1, -1};
-  if ((out_piped && pipe(out) != 0) || pipe(err) != 0) return -1;
+  if ((out_piped && pipe2(out, O_CLOEXEC) != 0) || pipe2(err, O_CLOEXEC) != 0) return -1;
   const pid_t pid = fork();
-  if (pid == 0) {
-    if (out_piped) close(out[0]);
-    close(err[0]);
-    exec_child(plan, -1, out[1], err[1], nullptr);
-  }
+  if (pid == 0) exec_child(plan, -1, out[1], err[1], nullptr);
   if (out_piped) close(out[1]);
   close(err[1]);
-  drain(out[0], plan.out, err[0], plan.err);
+  std::string err_text;
+  std::thread err_reader([&] { err_text = read_all(err[0]); });
+  if (out_piped) std::ofstream(plan.out, std::ios::binary) << read_all(out[0]);
+  err_reader.join();
+  std::ofstream(plan.err, std::ios::binary) << err_text;
   return pid < 0 ? -1 : status_of(pid);
 }
 
@@ -115,15 +105,11 @@ bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& t
 }
 
 started::started(const run_plan& plan, const int* gate) {
-  // The test's ends are not inherited by the programs it starts later.
+  // The test's ends are not inherited, by this program or by those it starts later.
   int to[2], from[2];
   if (pipe2(to, O_CLOEXEC) != 0 || pipe2(from, O_CLOEXEC) != 0) return;
   pid_ = fork();
-  if (pid_ == 0) {
-    close(to[1]);
-    close(from[0]);
-    exec_child(plan, to[0], from[1], -1, gate);
-  }
+  if (pid_ == 0) exec_child(plan, to[0], from[1], -1, gate);
   close(to[0]);
   close(from[1]);
   to_ = to[1];
