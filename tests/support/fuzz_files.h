@@ -1,13 +1,14 @@
-// What the fuzz targets share: streams over fuzzed bytes, a scratch directory for the whole
-// run, and the capacities every loaded catalog must keep.
+// What the fuzz targets share: streams over fuzzed bytes, an input split in two at a line
+// "%%", a scratch directory for the whole run, and the fixed catalog.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "base/files.h"
 #include "model/catalog.h"
@@ -15,19 +16,20 @@
 
 namespace kdz {
 
-// A private directory for this fuzzing process; the program path "prog" lies in it, so
-// make_path finds every file there.
+// What each fuzz target defines: one fuzzed input through the system; fuzz/harness.cpp
+// hands it to the fuzzer.
+int test_one_input(const std::uint8_t* data, std::size_t size);
+
+// A private directory for this fuzzing process, removed when the fuzzer exits; the
+// program path "prog" lies in it, so make_path finds every file there.
 inline const std::string& fuzz_dir() {
+  // Shared memory when the host has it: the run target writes files on every input.
   static const std::string dir = [] {
-    // Shared memory when the host has it: the targets write and read files on every input.
-    char tmpl[] = "/dev/shm/kdzfuzz.XXXXXX";
-    if (mkdtemp(tmpl) == nullptr) {
-      std::memcpy(tmpl, "/tmp/kdzfuzz.XXXXXX", sizeof "/tmp/kdzfuzz.XXXXXX");
-      if (mkdtemp(tmpl) == nullptr) std::abort();
-    }
-    return std::string(tmpl);
+    std::string tmpl =
+        std::filesystem::exists("/dev/shm") ? "/dev/shm/kdzfuzz.XXXXXX" : "/tmp/kdzfuzz.XXXXXX";
+    if (mkdtemp(tmpl.data()) == nullptr) std::abort();
+    return tmpl;
   }();
-  // Removed when the fuzzer exits.
   static const struct cleanup {
     ~cleanup() {
       std::error_code ec;
@@ -37,17 +39,6 @@ inline const std::string& fuzz_dir() {
   return dir;
 }
 
-inline std::string fuzz_prog() {
-  return fuzz_dir() + "/prog";
-}
-
-inline void write_file(const char* name, const void* data, std::size_t size) {
-  const std::string path = fuzz_dir() + "/" + name;
-  file_ptr f(std::fopen(path.c_str(), "wb"));
-  if (f == nullptr) std::abort();
-  if (size != 0) std::fwrite(data, 1, size, f.get());
-}
-
 // A stream that reads `size` bytes of `data`, as a file of those bytes would be read.
 inline file_ptr memory_stream(const void* data, std::size_t size) {
   file_ptr f(fmemopen(const_cast<void*>(data), size, "r"));
@@ -55,54 +46,31 @@ inline file_ptr memory_stream(const void* data, std::size_t size) {
   return f;
 }
 
-// The catalog a text gives; its warnings are dropped.
-inline catalog catalog_of(const char* text) {
-  catalog cat{};
-  warning_list warnings;
-  if (!read_config(memory_stream(text, std::strlen(text)).get(), cat, warnings)) std::abort();
+inline file_ptr memory_stream(std::string_view text) {
+  return memory_stream(text.data(), text.size());
+}
+
+// The input as two files: what comes before the first line "%%", and what follows it
+// (nothing when there is no such line).
+inline std::pair<std::string_view, std::string_view> split_input(const std::uint8_t* data,
+                                                                 std::size_t size) {
+  const std::string_view in(reinterpret_cast<const char*>(data), size);
+  const std::size_t cut = in.find("%%\n");
+  if (cut == std::string_view::npos) return {in, {}};
+  return {in.substr(0, cut), in.substr(cut + 3)};
+}
+
+// The catalog fuzz/catalog, which the targets that do not fuzz the catalog read their input
+// against: read once for the whole run and never changed afterwards, its warnings dropped.
+inline const catalog& fuzz_catalog() {
+  static const catalog cat = [] {
+    const file_ptr f(std::fopen(FUZZ_CATALOG, "r"));
+    catalog loaded{};
+    warning_list warnings;
+    if (f == nullptr || !read_config(f.get(), loaded, warnings)) std::abort();
+    return loaded;
+  }();
   return cat;
-}
-
-// What each fuzz target defines: one fuzzed input through the system; fuzz/harness.cpp
-// hands it to the fuzzer.
-int test_one_input(const std::uint8_t* data, std::size_t size);
-
-// The catalog `text` gives, read once for the whole run (a target has one) and never
-// changed afterwards: every input starts from it.
-inline const catalog& loaded_catalog(const char* text) {
-  static const catalog cat = catalog_of(text);
-  return cat;
-}
-
-// Warnings and listings go to standard output; keep them out of the fuzzer's log.
-inline void silence_stdout() {
-  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
-}
-
-// Every fixed-width text of the records ends within its width.
-template <std::size_t N>
-bool terminated(const char (&field)[N]) {
-  for (char c : field) {
-    if (c == '\0') return true;
-  }
-  return false;
-}
-
-inline bool catalog_within_capacity(const catalog& cat) {
-  const config_rec& config = cat.config;
-  if (config.ntypes < 0 || config.ntypes > MAX_TYPES) return false;
-  if (!terminated(config.copy) || !terminated(config.pkg)) return false;
-  const value_list btype_rec::*lists[] = {&btype_rec::sizes, &btype_rec::irqs,
-                                          &btype_rec::ioas_primary, &btype_rec::ioas_extras};
-  for (int i = 0; i <= config.ntypes; ++i) {
-    const btype_rec& t = i < config.ntypes ? config.types[i] : cat.def;
-    if (!terminated(t.name) || !terminated(t.class_) || !terminated(t.cp_name)) return false;
-    for (auto l : lists) {
-      if ((t.*l).count < 0 || (t.*l).count > MAX_VALUES) return false;
-    }
-  }
-  // Both tables by type keep their end row after the last type.
-  return type_tags(cat)[config.ntypes].name == null && cat.class_rows[config.ntypes] == ROW_END;
 }
 
 }  // namespace kdz
