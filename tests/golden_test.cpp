@@ -15,15 +15,10 @@ namespace {
 
 using namespace support;
 
-// What out/ holds: the files expected afterwards, and the directories a run made for them.
-tree expected(const fs::path& out) {
-  return fs::exists(out) ? snapshot(out) : tree{};
-}
-
 // Rewrites the expected files: every file the run created or changed, and every one the
 // folder expected before.
 void regenerate_out(const tree& before, const tree& after, const fs::path& out) {
-  const tree was_expected = expected(out);
+  const tree was_expected = snapshot(out);
   for (const auto& [name, e] : after) {
     const auto was = before.find(name);
     const bool changed = was == before.end() || was->second.bytes != e.bytes;
@@ -39,7 +34,8 @@ void regenerate_out(const tree& before, const tree& after, const fs::path& out) 
 
 // Expects the entries of `after` to be those of `before`, as out/ changes them.
 void expect_files(const tree& before, const tree& after, const fs::path& out, int status) {
-  const tree want_files = expected(out);
+  // The files expected afterwards, and the directories a run made for them.
+  const tree want_files = snapshot(out);
   std::set<std::string> want, have;
   for (const auto& [name, e] : before) {
     want.insert(name);

@@ -45,26 +45,20 @@ void stage(const fs::path& from, const fs::path& dir) {
   fs::copy(from, dir, fs::copy_options::recursive);
 }
 
-namespace {
-
-char kind_of(mode_t mode) {
-  return S_ISREG(mode)    ? 'f'
-         : S_ISDIR(mode)  ? 'd'
-         : S_ISLNK(mode)  ? 'l'
-         : S_ISFIFO(mode) ? 'p'
-                          : '?';
-}
-
-}  // namespace
-
 tree snapshot(const fs::path& dir) {
   tree t;
-  for (auto it =
-           fs::recursive_directory_iterator(dir, fs::directory_options::skip_permission_denied);
+  std::error_code absent;  // a directory that does not exist holds nothing
+  for (auto it = fs::recursive_directory_iterator(
+           dir, fs::directory_options::skip_permission_denied, absent);
        it != fs::recursive_directory_iterator(); ++it) {
     struct stat st {};
     if (lstat(it->path().c_str(), &st) != 0) continue;
-    const char kind = kind_of(st.st_mode);
+    const mode_t m = st.st_mode;
+    const char kind = S_ISREG(m)    ? 'f'
+                      : S_ISDIR(m)  ? 'd'
+                      : S_ISLNK(m)  ? 'l'
+                      : S_ISFIFO(m) ? 'p'
+                                    : '?';
     if (kind == 'd' && (st.st_mode & S_IXUSR) == 0) it.disable_recursion_pending();
     t[it->path().lexically_relative(dir).string()] = {
         kind,

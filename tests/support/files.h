@@ -35,7 +35,8 @@ struct entry {
   bool operator==(const entry&) const = default;
 };
 using tree = std::map<std::string, entry>;
-// Every entry under `dir`, by its path relative to `dir`; symbolic links are not followed.
+// Every entry under `dir`, by its path relative to `dir` (none when there is no `dir`);
+// symbolic links are not followed.
 tree snapshot(const fs::path& dir);
 // Sets the modification time of every file under `dir` to one in the past, so that a file
 // rewritten by the run shows it.

@@ -88,6 +88,22 @@ bool directive(const std::vector<std::string>& w, const fs::path& stage, const f
   return known;
 }
 
+// The program the first word of a call names, copied to where it names it.
+void copy_program(const std::string& word, const fs::path& cwd, bool no_locks) {
+  const bool editor = word.ends_with("editpar");
+  const char* from = editor ? (no_locks ? EDITPAR_NO_LOCKS : EDITPAR_BIN)
+                            : (no_locks ? BUILDC_NO_LOCKS : BUILDC_BIN);
+  fs::copy_file(from, cwd / word, fs::copy_options::overwrite_existing);
+}
+
+// Whether the entry `name` is what a killed run leaves: a staging name or a change record,
+// gone after a writing run that succeeds.
+bool left_by_killed_run(const std::string& name) {
+  static const std::regex staging("\\..+\\.kdz-[0-9]+-[0-9]+");
+  const std::string base = fs::path(name).filename().string();
+  return base == ".kdz-change" || std::regex_match(base, staging);
+}
+
 }  // namespace
 
 bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan) {
@@ -109,18 +125,6 @@ bool set_up(const std::string& setup, const fs::path& stage, run_plan& plan) {
   }
   return true;
 }
-
-namespace {
-
-// The program the first word of a call names, copied to where it names it.
-void copy_program(const std::string& word, const fs::path& cwd, bool no_locks) {
-  const bool editor = word.ends_with("editpar");
-  const char* from = editor ? (no_locks ? EDITPAR_NO_LOCKS : EDITPAR_BIN)
-                            : (no_locks ? BUILDC_NO_LOCKS : BUILDC_BIN);
-  fs::copy_file(from, cwd / word, fs::copy_options::overwrite_existing);
-}
-
-}  // namespace
 
 bool stage_case(const fs::path& src, const fs::path& top, staged_case& c) {
   const std::string folder = src.parent_path().filename().string();
@@ -158,18 +162,6 @@ case_result run_calls(staged_case& c) {
 bool lock_file(const std::string& name) {
   return fs::path(name).filename() == ".kdz-lock";
 }
-
-namespace {
-
-// Whether the entry `name` is what a killed run leaves: a staging name or a change record,
-// gone after a writing run that succeeds.
-bool left_by_killed_run(const std::string& name) {
-  static const std::regex staging("\\..+\\.kdz-[0-9]+-[0-9]+");
-  const std::string base = fs::path(name).filename().string();
-  return base == ".kdz-change" || std::regex_match(base, staging);
-}
-
-}  // namespace
 
 void expect_run_leftovers(const tree& before, const tree& after, int status,
                           std::set<std::string>& want) {

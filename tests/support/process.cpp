@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,9 +23,7 @@ constexpr uid_t NOBODY = 65534;
 // In the child: `in`, `out` and `err` become its streams (a negative one is the plan's
 // file), then the directory, the limits and the user, then the program. A file size limit
 // applies only to the files the program writes, its streams being pipes.
-[[noreturn]] void exec_child(const run_plan& s, int in, int out, int err, const int* gate) {
-  char byte = 0;
-  if (gate != nullptr && (close(gate[1]) != 0 || read(gate[0], &byte, 1) < 0)) _exit(126);
+[[noreturn]] void exec_child(const run_plan& s, int in, int out, int err) {
   if (in < 0) in = open(s.in.c_str(), O_RDONLY);
   if (out < 0) out = open(s.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (err < 0) err = open(s.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -62,6 +61,13 @@ std::string read_all(int fd) {
   return text;
 }
 
+// The exit status of `pid`, or -1 when it did not exit by itself.
+int status_of(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace
 
 int run(const run_plan& plan) {
@@ -71,7 +77,7 @@ int run(const run_plan& plan) {
   int out[2] = {-1, -1}, err[2] = {-1, -1};
   if ((out_piped && pipe2(out, O_CLOEXEC) != 0) || pipe2(err, O_CLOEXEC) != 0) return -1;
   const pid_t pid = fork();
-  if (pid == 0) exec_child(plan, -1, out[1], err[1], nullptr);
+  if (pid == 0) exec_child(plan, -1, out[1], err[1]);
   if (out_piped) close(out[1]);
   close(err[1]);
   std::string err_text;
@@ -82,34 +88,18 @@ int run(const run_plan& plan) {
   return pid < 0 ? -1 : status_of(pid);
 }
 
-int status_of(pid_t pid) {
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& text) {
-  for (;;) {
-    const auto at = seen.find(text, from);
-    if (at != std::string::npos) {
-      from = at + text.size();
-      return true;
-    }
-    pollfd p{fd, POLLIN, 0};
-    char chunk[512];
-    if (poll(&p, 1, 5000) <= 0) return false;
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) return false;
-    seen.append(chunk, static_cast<std::size_t>(n));
+started::started(const run_plan& plan) {
+  if (plan.terminal) {
+    pid_ = forkpty(&from_, nullptr, nullptr, nullptr);
+    if (pid_ == 0) exec_child(plan, 0, 1, 2);
+    to_ = fcntl(from_, F_DUPFD_CLOEXEC, 0);
+    return;
   }
-}
-
-started::started(const run_plan& plan, const int* gate) {
   // The test's ends are not inherited, by this program or by those it starts later.
   int to[2], from[2];
   if (pipe2(to, O_CLOEXEC) != 0 || pipe2(from, O_CLOEXEC) != 0) return;
   pid_ = fork();
-  if (pid_ == 0) exec_child(plan, to[0], from[1], -1, gate);
+  if (pid_ == 0) exec_child(plan, to[0], from[1], -1);
   close(to[0]);
   close(from[1]);
   to_ = to[1];
@@ -121,7 +111,17 @@ started::~started() {
 }
 
 bool started::shows(const std::string& text) {
-  return pid_ > 0 && wait_for(from_, seen_, at_, text);
+  for (char chunk[512];;) {
+    if (const auto at = seen_.find(text, at_); at != std::string::npos) {
+      at_ = at + text.size();
+      return true;
+    }
+    // Nothing more after 5 s of silence, or at the end.
+    pollfd p{from_, POLLIN, 0};
+    const ssize_t n = pid_ > 0 && poll(&p, 1, 5000) > 0 ? read(from_, chunk, sizeof chunk) : 0;
+    if (n <= 0) return false;
+    seen_.append(chunk, static_cast<std::size_t>(n));
+  }
 }
 
 bool started::running() const {

@@ -23,23 +23,19 @@ struct run_plan {
   bool as_nobody = false;         // run as user and group 65534 (when the tests run as root)
   bool unnamed = false;           // started without even a program name (argv empty)
   bool no_locks = false;          // the program built with a lock call that fails (ENOLCK)
+  bool terminal = false;          // started on a terminal, its three streams (not run())
 };
 
 // Runs the program with umask 022; returns its exit status, or -1 when it did not exit by
 // itself.
 int run(const run_plan& plan);
-// The exit status of `pid`, or -1 when it did not exit by itself.
-int status_of(pid_t pid);
-// Reads `fd` (a pipe or a terminal) until `text` shows after `from` in `seen`, which gathers
-// what was read; then moves `from` past it. False after 5 s of silence or at the end.
-bool wait_for(int fd, std::string& seen, std::size_t& from, const std::string& text);
 
 // A program running beside the test: its standard input a pipe the test writes to, its
-// standard output read as it comes, its standard error in the plan's file. With a `gate`,
-// it starts only once that pipe's write end is closed, so that several start at once.
+// standard output read as it comes, its standard error in the plan's file (or all three a
+// terminal the test reads and writes, with `terminal`: its echo too).
 class started {
  public:
-  explicit started(const run_plan& plan, const int* gate = nullptr);
+  explicit started(const run_plan& plan);
   ~started();
   started(const started&) = delete;
   started& operator=(const started&) = delete;
