@@ -6,8 +6,6 @@
 
 namespace kdz {
 
-namespace {
-
 using namespace edit_test;
 
 TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
@@ -37,7 +35,5 @@ TEST(NoteNumber, OnlyWhenTheAnswerIsNotWhollyTheDigitsOfTheValue) {
     EXPECT_EQ(run.written(), c.note) << c.answer;
   }
 }
-
-}  // namespace
 
 }  // namespace kdz

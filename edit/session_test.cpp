@@ -14,8 +14,6 @@
 
 namespace kdz {
 
-namespace {
-
 namespace fs = std::filesystem;
 
 TEST(ParUnchanged, OnlyTheFileThatWasRead) {
@@ -61,7 +59,5 @@ TEST(ParUnchanged, OnlyTheFileThatWasRead) {
   }
   support::clean(dir);
 }
-
-}  // namespace
 
 }  // namespace kdz

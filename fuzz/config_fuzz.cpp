@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "check/check.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "tests/support/fuzz_files.h"
 
 namespace kdz {

@@ -5,8 +5,6 @@
 
 #include "edit/editor.h"
 #include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "model/rules.h"
 #include "tests/support/fuzz_files.h"
 

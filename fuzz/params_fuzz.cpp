@@ -5,12 +5,9 @@
 #include <cstring>
 #include <type_traits>
 
-#include "base/files.h"
 #include "check/check.h"
 #include "check/map.h"
 #include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "tests/support/fuzz_files.h"
 
 namespace kdz {

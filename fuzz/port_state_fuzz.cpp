@@ -1,6 +1,5 @@
 // An old "Init" and an old "dces" (split from one input at the line "%%") read back into
 // the per-port flags: every byte in every position, lines of any length.
-#include "model/records.h"
 #include "package/port_lines.h"
 #include "tests/support/fuzz_files.h"
 

@@ -8,11 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "base/files.h"
 #include "buildc/buildc.h"
 #include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "package/package_files.h"
 #include "tests/support/fuzz_files.h"
 

@@ -10,8 +10,6 @@
 
 namespace kdz {
 
-namespace {
-
 // Boards as {type, irq}: type 0 has another type code, type 1 is EISA.
 TEST(IrqRuleBroken, FirstRuleBrokenOnly) {
   catalog cat{};
@@ -64,7 +62,5 @@ TEST(DpAddrFault, OneMbyteThenBoundary) {
                {"24: a bit test, not a division", 0x8000, 0, 24, DP_OK}};
   for (const auto& c : cases) EXPECT_EQ(dp_addr_fault(c.addr, c.attr, c.size), c.fault) << c.name;
 }
-
-}  // namespace
 
 }  // namespace kdz

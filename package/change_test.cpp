@@ -5,7 +5,6 @@
 #include "package/change.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@
 #include <vector>
 
 #include "base/files.h"
-#include "base/staging.h"
 #include "package/locks.h"
 #include "tests/support/files.h"
 
@@ -29,13 +27,11 @@ using support::read_file;
 using support::scratch;
 using support::write_file;
 
-program_files in(const fs::path& dir) {
-  return in_directory(dir.c_str());
-}
+using files = std::map<std::string, std::string>;
 
 // Every entry of `dir` with its bytes.
-std::map<std::string, std::string> listing(const fs::path& dir) {
-  std::map<std::string, std::string> names;
+files listing(const fs::path& dir) {
+  files names;
   for (const auto& e : fs::directory_iterator(dir)) {
     names[e.path().filename()] = e.is_directory() ? "<dir>" : read_file(e.path());
   }
@@ -58,7 +54,7 @@ TEST(SweepStaging, OnlyTheStagingForm) {
   };
   const fs::path pkg = scratch("sweep");
   for (const auto& c : cases) write_file(pkg / c.name, "x\n");
-  sweep_staging(in(pkg));
+  sweep_staging(in_directory(pkg.c_str()));
   for (const auto& c : cases) EXPECT_EQ(fs::exists(pkg / c.name), !c.swept) << c.name;
   support::clean(pkg);
 }
@@ -80,10 +76,10 @@ struct decided {
     write_file(pkg / ".L.kdz-9-2", "new L, longer\n");
     write_file(top / "elsewhere" / ".P.kdz-9-3", "new P\n");
     const std::string p = fs::canonical(top / "elsewhere").string();
-    lines = {{".X.kdz-9-0", "X"},
-             {".X.old.kdz-9-1", "X.old"},
-             {".L.kdz-9-2", "L"},
+    // clang-format off
+    lines = {{".X.kdz-9-0", "X"}, {".X.old.kdz-9-1", "X.old"}, {".L.kdz-9-2", "L"},
              {p + "/.P.kdz-9-3", p + "/P"}};
+    // clang-format on
   }
   // Carries out the first `count` lines as a run does before it is killed.
   void carry_out(std::size_t count) const {
@@ -114,18 +110,15 @@ TEST(FinishChange, FromAnyPointAndAgain) {
       d.record(4, true);
       d.carry_out(done);
       for (int t = 0; t < times; ++t)
-        ASSERT_TRUE(finish_change(in(d.pkg), false, names, failed).ok());
+        ASSERT_TRUE(finish_change(in_directory(d.pkg.c_str()), false, names, failed).ok());
       if (done == 0 && times == 1) {
         EXPECT_EQ(names, "X X.old L P");
       }
-      const auto now = listing(d.pkg);
-      EXPECT_EQ(now, (std::map<std::string, std::string>{{"X", "new X\n"},
-                                                         {"X.old", "old X\n"},
-                                                         {"X.old.link", "older X\n"},
-                                                         {"L", "new L, longer\n"},
-                                                         {"L.link", "new L, longer\n"}}));
-      EXPECT_EQ(listing(d.top / "elsewhere"),
-                (std::map<std::string, std::string>{{"P", "new P\n"}}));
+      // clang-format off
+      EXPECT_EQ(listing(d.pkg), (files{{"X", "new X\n"}, {"X.old", "old X\n"},
+          {"X.old.link", "older X\n"}, {"L", "new L, longer\n"}, {"L.link", "new L, longer\n"}}));
+      // clang-format on
+      EXPECT_EQ(listing(d.top / "elsewhere"), (files{{"P", "new P\n"}}));
       support::clean(d.top);
     }
   }
@@ -143,7 +136,8 @@ TEST(MakeChange, SignalsWaitForTheChange) {
     if (pid == 0) {
       package_lock lock;
       for (int i = 0;; ++i) {
-        (void)make_change(in(pkg), lock, {{"f", (pkg / "Init").string(), versions[i % 2], true}});
+        (void)make_change(in_directory(pkg.c_str()), lock,
+                          {{"f", (pkg / "Init").string(), versions[i % 2], true}});
       }
     }
     usleep(static_cast<useconds_t>(500 + 700 * round));

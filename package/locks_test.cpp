@@ -11,8 +11,6 @@
 
 namespace kdz {
 
-namespace {
-
 namespace fs = std::filesystem;
 
 TEST(ParDirectory, TheDirectoryOfTheRealPar) {
@@ -40,7 +38,5 @@ TEST(ParDirectory, TheDirectoryOfTheRealPar) {
   EXPECT_EQ(par_directory(beside_program("editpar")), ".");
   support::clean(top);
 }
-
-}  // namespace
 
 }  // namespace kdz

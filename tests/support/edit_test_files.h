@@ -31,21 +31,18 @@ inline catalog read_catalog(std::string text) {
   return cat;
 }
 
-// An editor whose answers are `answers` and whose questions and listings are kept in
+// An editor whose answers are `answers` (not empty) and whose questions and listings are kept in
 // memory; written() gives what it wrote so far.
 struct session {
   session(const catalog& cat, board_set& set, std::string answers)
       : typed(std::move(answers)),
-        in(typed.empty() ? std::fopen("/dev/null", "r")
-                         : fmemopen(typed.data(), typed.size(), "r")),
+        in(fmemopen(typed.data(), typed.size(), "r")),
         out(open_memstream(&text, &size)),
         ed(cat, set, in.get(), out.get()) {}
   ~session() {
     out.reset();
     std::free(text);
   }
-  session(const session&) = delete;
-  session& operator=(const session&) = delete;
 
   std::string written() {
     std::fflush(out.get());

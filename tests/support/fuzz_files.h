@@ -1,5 +1,6 @@
 // What the fuzz targets share: streams over fuzzed bytes, an input split in two at a line
-// "%%", a scratch directory for the whole run, and the fixed catalog.
+// "%%", a scratch directory for the whole run, and the fixed catalog (the targets take the
+// records, the catalog and the file handles from here).
 #pragma once
 
 #include <cstdint>
