@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/error.h"
 #include "base/program.h"
 
 namespace kdz {
@@ -122,7 +123,12 @@ error line_fault_error(const command_line& cl) {
   return unknown_option(cl.named.c_str());
 }
 
-void append_help_line(fmt::memory_buffer& out, std::string_view name) {
+void append_told(fmt::memory_buffer& out, std::string_view name, const error& e) {
+  out.append(name);
+  out.append(std::string_view(": "));
+  append_message(out, e);
+  out.push_back('\n');
+  if (e.kind != error_kind::usage) return;
   out.append(std::string_view("Try '"));
   out.append(name);
   out.append(std::string_view(" --help' for more information.\n"));

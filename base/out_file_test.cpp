@@ -27,13 +27,9 @@ constexpr struct {
     {"{", 1},             // a format cut short stops at its end
 };
 
-constexpr bool all_counted() {
-  for (const auto& c : cases) {
-    if (arguments_of(c.format) != c.arguments) return false;
-  }
-  return true;
-}
-static_assert(all_counted());
+static_assert(std::ranges::all_of(cases, [](const auto& c) {
+  return arguments_of(c.format) == c.arguments;
+}));
 
 // Lines of every width a field can take, the widest first, until the text has grown
 // several times; each line also goes to a string of its own to compare with.

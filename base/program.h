@@ -78,9 +78,9 @@ error unknown_option(const char* word);
 // A word the mode does not take: "unexpected argument <word>".
 error unexpected_argument(const char* word);
 
-// Appends the line a program says after a usage error, with its name `name`: "Try '<name>
-// --help' for more information.".
-void append_help_line(fmt::memory_buffer& out, std::string_view name);
+// Appends what a program named `name` says of `e`: "<name>: <message>", and after a usage
+// error "Try '<name> --help' for more information.".
+void append_told(fmt::memory_buffer& out, std::string_view name, const error& e);
 
 // What follows the message of a catalog that cannot be loaded: "the board catalog cfg is
 // looked for in <directory>".

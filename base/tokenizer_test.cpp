@@ -1,5 +1,5 @@
 // The tokenizer and the small parsers: tokens of a line, table lookup, hexadecimal and
-// decimal numbers, paths beside the program.
+// decimal numbers.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/files.h"
 #include "base/lines.h"
 
 namespace kdz {
@@ -26,10 +25,8 @@ strings tokens_of(const std::string& text) {
 }
 
 TEST(Argvify, SplitsLines) {
-  std::string full;  // 255 characters, 128 tokens: the most a line of buf holds
-  strings full_tokens(127, "x");
-  for (int i = 0; i < 127; ++i) full += "x ";
-  full_tokens.push_back("y");
+  std::string full(255, 'x');  // 128 tokens: the most a line of buf holds
+  for (int i = 1; i < 255; i += 2) full[i] = ' ';
   // clang-format off
   const struct {
     std::string line;
@@ -39,7 +36,7 @@ TEST(Argvify, SplitsLines) {
       {"copy \"\"\n", {"copy", ""}}, {"sizes 8 16#32\n", {"sizes", "8", "16"}},
       {"\"ab\"cd\n", {"ab", "cd"}}, {"a\"b c\n", {"a\"b", "c"}},
       {"x \"a # b\" y\n", {"x", "a # b", "y"}}, {"type bd\r\n", {"type", "bd\r"}},
-      {full + "y", full_tokens},
+      {full, strings(128, "x")},
       // No newline (a file's last line, a piece of a long line); quotes left open.
       {"mode ", {"mode"}}, {"copy \"open text\n", {"copy", "open text"}}, {"\"", {""}}};
   // clang-format on
@@ -87,28 +84,6 @@ TEST(ReadDecimal, AgreesWithStrtol) {
     const long expected = std::strtol(text, nullptr, 10);
     EXPECT_EQ(read_decimal(text), static_cast<std::int32_t>(static_cast<std::uint32_t>(expected)))
         << "text: '" << text << "'";
-  }
-}
-
-// Paths beside the program (the directory of its invocation path) and in the directory of
-// -C DIR; the allocation failure is buildc/run_test.cpp's.
-TEST(MakePath, JoinsPackageDirectoryAndName) {
-  struct {
-    const char* where;  // the invocation path, or with `dir` the directory of -C DIR
-    bool dir;
-    const char* name;
-    const char* path;
-  } const cases[] = {{"dir/sub/prog", false, "cfg", "dir/sub/cfg"},
-                     {"prog", false, "cfg", "cfg"},
-                     {"/x/", false, "par", "/x/par"},
-                     {"pkg", true, "cfg", "pkg/cfg"},
-                     {"/srv/pkg/", true, "par", "/srv/pkg/par"},
-                     {"/", true, "par", "/par"}};
-  for (const auto& c : cases) {
-    const program_files at = c.dir ? in_directory(c.where) : beside_program(c.where);
-    path_ptr p;
-    ASSERT_TRUE(make_path(at, c.name, p).ok());
-    EXPECT_STREQ(p.get(), c.path) << c.where;
   }
 }
 

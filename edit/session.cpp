@@ -70,26 +70,34 @@ error read_port_file(const program_files& at, const package_file& f, bool& exist
   return load_beside(at, f.name, f.func, read);
 }
 
-// The files of a save: "par", then, after deletions, each file of the package table that
-// follows the boards and exists, with the text that follows `moves`.
-error save_files(const program_files& at, const catalog& cat, board_set& set, save_texts& texts,
-                 std::vector<change_file>& files) {
-  change_file par{"save_params", {}, {}, true};
-  if (error e = save_params(at, cat, set, par.path, texts[0]); !e.ok()) return e;
-  par.text = texts[0];
-  files.push_back(std::move(par));
+// Hands `take` each file of the package table that follows the boards and exists, with its
+// bytes as they are now: none when no board was deleted.
+template <typename take_fn>
+error each_moved_file(const program_files& at, const board_set& set, take_fn take) {
   if (!boards_deleted(set.moves)) return {};
   for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
     bool exists = false;
     std::string text;
     if (f->move == nullptr) continue;
     if (error e = read_port_file(at, *f, exists, text); !e.ok()) return e;
-    if (!exists) continue;
-    std::string& moved = texts[1 + static_cast<std::size_t>(f - package_files.data())];
-    moved = f->move(text, set.moves);
-    files.push_back({f->func, at.dir + f->name, moved, f->keep_old});
+    if (exists) take(*f, text);
   }
   return {};
+}
+
+// The files of a save: "par", then each file that follows the boards, with the text that
+// follows `moves`.
+error save_files(const program_files& at, const catalog& cat, board_set& set, save_texts& texts,
+                 std::vector<change_file>& files) {
+  change_file par{"save_params", {}, {}, true};
+  if (error e = save_params(at, cat, set, par.path, texts[0]); !e.ok()) return e;
+  par.text = texts[0];
+  files.push_back(std::move(par));
+  return each_moved_file(at, set, [&](const package_file& f, const std::string& text) {
+    std::string& moved = texts[1 + static_cast<std::size_t>(&f - package_files.data())];
+    moved = f.move(text, set.moves);
+    files.push_back({f.func, at.dir + f.name, moved, f.keep_old});
+  });
 }
 
 // One try at the save under the writers' lock `writers`: false when the lock's file
@@ -153,15 +161,9 @@ error_list save_session(const program_files& at, const catalog& cat, board_set& 
 error preview_session(const program_files& at, const catalog& cat, board_set& set,
                       const par_as_read& read, std::vector<file_preview>& files) {
   files.push_back({"par", read.bytes, params_text(cat, set.params, set.lines)});
-  if (!boards_deleted(set.moves)) return {};
-  for (const package_file* f = package_files.data(); f->name != nullptr; ++f) {
-    bool exists = false;
-    std::string text;
-    if (f->move == nullptr) continue;
-    if (error e = read_port_file(at, *f, exists, text); !e.ok()) return e;
-    if (exists) files.push_back({f->name, text, f->move(text, set.moves)});
-  }
-  return {};
+  return each_moved_file(at, set, [&](const package_file& f, const std::string& text) {
+    files.push_back({f.name, text, f.move(text, set.moves)});
+  });
 }
 
 }  // namespace kdz

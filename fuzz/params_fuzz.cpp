@@ -1,52 +1,32 @@
-// A whole parameter file "par" against a fixed catalog: loaded, listed, checked against
+// A whole parameter file "par" against the fixed catalog: loaded, listed, checked against
 // the catalog and drawn on the resource map, then written and read back, which must give
 // the same set at the lines the writer reported.
+#include <algorithm>
 #include <cstring>
+#include <type_traits>
 
-#include "base/files.h"
 #include "check/check.h"
 #include "check/map.h"
-#include "fuzz/fuzz_files.h"
 #include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 
 namespace {
-
-const char catalog_text[] =
-    "mode a\npkg kdz\ncopy \"fuzz catalog\"\n"
-    "type xa8\nclass \"X 8 port\"\nt_code 1\nbus at\nsizes 16 32\nirqs 3 5 7\n"
-    "ioas-primary 300 320\n"
-    "type \"xm 16\"\nclass \"X 16 port\"\nt_code 10\nbus mc\nnum_ports 16\ncan_dce yes\n";
-
-// Read once for the whole run, never changed afterwards.
-const catalog& fuzz_catalog() {
-  static const catalog cat = catalog_of(catalog_text);
-  return cat;
-}
 
 bool same_set(const params_rec& a, const params_rec& b) {
   if (a.nboards != b.nboards || a.mode != b.mode) return false;
   // A bus never set is written as "mc"; a set without boards is written without a bus.
   if (a.nboards == 0) return b.bus == 0;
   if ((a.bus == BUS_AT) != (b.bus == BUS_AT)) return false;
-  for (int i = 0; i < a.nboards; ++i) {
-    const board_rec& x = a.boards[i];
-    const board_rec& y = b.boards[i];
-    if (x.type != y.type || x.size != y.size || x.irq != y.irq || x.ioa != y.ioa || x.dpa != y.dpa)
-      return false;
-  }
-  return true;
+  static_assert(std::has_unique_object_representations_v<board_rec>);  // no padding
+  return std::memcmp(a.boards.data(), b.boards.data(), a.nboards * sizeof(board_rec)) == 0;
 }
 
 bool same_findings(const std::vector<finding>& a, const std::vector<finding>& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t k = 0; k < a.size(); ++k) {
-    if (a[k].line != b[k].line || a[k].board != b[k].board || a[k].text != b[k].text) return false;
-  }
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+    return x.line == y.line && x.board == y.board && x.text == y.text;
+  });
 }
 
 // Every finding names a place that exists, and the map holds each of them once.
@@ -65,17 +45,12 @@ void check_findings(const catalog& cat, const board_set& set) {
 // The set written and read back: the same set, and the lines the writer reported are where
 // the reader finds the values, so that the findings after saving point at the right lines.
 void check_round_trip(const catalog& cat, const board_set& loaded) {
-  char* text = nullptr;
-  std::size_t text_size = 0;
-  std::FILE* out = open_memstream(&text, &text_size);
-  if (out == nullptr) std::abort();
-  const board_set written{loaded.params, write_params(out, cat, loaded.params), {}};
-  std::fclose(out);
+  board_set written{loaded.params, {}, {}};
+  const std::string text = params_text(cat, loaded.params, written.lines);
   board_set again{};
   warning_list warnings;
-  const bool read = read_params(memory_stream(text, text_size).get(), cat, again, warnings);
-  std::free(text);
-  if (!read || !same_set(loaded.params, again.params)) __builtin_trap();
+  if (!read_params(memory_stream(text).get(), cat, again, warnings)) __builtin_trap();
+  if (!same_set(loaded.params, again.params)) __builtin_trap();
   if (loaded.params.bus == again.params.bus &&
       !same_findings(parameter_findings(cat, written, port_state{}),
                      parameter_findings(cat, again, port_state{})))
@@ -83,12 +58,6 @@ void check_round_trip(const catalog& cat, const board_set& loaded) {
 }
 
 }  // namespace
-
-int initialize(int*, char***) {
-  silence_stdout();
-  fuzz_catalog();
-  return 0;
-}
 
 int test_one_input(const std::uint8_t* data, std::size_t size) {
   const catalog& cat = fuzz_catalog();
@@ -110,11 +79,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

@@ -1,21 +1,15 @@
 // An old "Init" and an old "dces" (split from one input at the line "%%") read back into
 // the per-port flags: every byte in every position, lines of any length.
-#include <string_view>
-
-#include "fuzz/fuzz_files.h"
-#include "model/records.h"
 #include "package/port_lines.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 
 int test_one_input(const std::uint8_t* data, std::size_t size) {
-  const std::string_view in(reinterpret_cast<const char*>(data), size);
-  const std::size_t cut = in.find("%%\n");
-  const std::string_view init = in.substr(0, cut);
-  const std::string_view dces = cut == std::string_view::npos ? in : in.substr(cut + 3);
+  const auto [init, dces] = split_input(data, size);
   port_state ports{};
-  read_init_flags(memory_stream(init.data(), init.size()).get(), ports);
-  read_dce_flags(memory_stream(dces.data(), dces.size()).get(), ports);
+  read_init_flags(memory_stream(init).get(), ports);
+  read_dce_flags(memory_stream(dces).get(), ports);
   for (int i = 0; i < PORT_SLOTS; ++i) {
     if (ports.enabled[i] > 1 || ports.is_dce[i] > 1) __builtin_trap();
     // A DCE flag always has the line that set it, and only a set flag has one.
@@ -25,7 +19,3 @@ int test_one_input(const std::uint8_t* data, std::size_t size) {
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

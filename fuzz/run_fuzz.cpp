@@ -4,27 +4,27 @@
 // its boards call for.
 #include <algorithm>
 #include <array>
+#include <fstream>
+#include <iterator>
 #include <string>
-#include <string_view>
 
-#include "base/files.h"
 #include "buildc/buildc.h"
-#include "fuzz/fuzz_files.h"
 #include "model/board_set.h"
-#include "model/catalog.h"
-#include "model/records.h"
 #include "package/package_files.h"
+#include "tests/support/fuzz_files.h"
 
 namespace kdz {
 
 namespace {
 
+std::string path_of(const char* name) {
+  return fuzz_dir() + "/" + name;
+}
+
 int lines_of(int row) {
-  file_ptr f(std::fopen((fuzz_dir() + "/" + package_files[row].name).c_str(), "r"));
-  if (f == nullptr) __builtin_trap();
-  int n = 0;
-  for (int c; (c = std::getc(f.get())) != EOF;) n += c == '\n';
-  return n;
+  std::ifstream f(path_of(package_files[row].name));
+  if (!f) __builtin_trap();
+  return static_cast<int>(std::count(std::istreambuf_iterator<char>(f), {}, '\n'));
 }
 
 // The lines of each package file, by row, for the boards of `ps`.
@@ -52,9 +52,9 @@ void check_outputs() {
   catalog cat{};
   board_set set{};
   warning_list warnings;
-  if (!load_config(beside_program(fuzz_prog().c_str()), "cfg", cat, warnings).ok())
+  const program_files at = beside_program(path_of("prog").c_str());
+  if (!load_config(at, "cfg", cat, warnings).ok() || !load_params(at, cat, set, warnings).ok())
     __builtin_trap();
-  if (!load_params(beside_program(fuzz_prog().c_str()), cat, set, warnings).ok()) __builtin_trap();
   const std::array<int, PKG_FILES> want = lines_wanted(cat, set.params);
   for (int row : {PKG_SPACE, PKG_SYSTEM, PKG_INIT, PKG_NODE}) {
     if (lines_of(row) != want[row]) __builtin_trap();
@@ -64,33 +64,16 @@ void check_outputs() {
 
 }  // namespace
 
-int initialize(int*, char***) {
-  silence_stdout();
-  return 0;
-}
-
 int test_one_input(const std::uint8_t* data, std::size_t size) {
-  const std::string_view in(reinterpret_cast<const char*>(data), size);
-  const std::size_t cut = in.find("%%\n");
-  const std::string_view cfg = in.substr(0, cut);
-  const std::string_view par =
-      cut == std::string_view::npos ? std::string_view() : in.substr(cut + 3);
-  write_file("cfg", cfg.data(), cfg.size());
-  write_file("par", par.data(), par.size());
+  const auto [cfg, par] = split_input(data, size);
+  std::ofstream(path_of("cfg"), std::ios::binary) << cfg;
+  std::ofstream(path_of("par"), std::ios::binary) << par;
   // -f: a "par" read with warnings is written from too, so every input reaches the writers.
   run_options force;
   force.force = true;
-  if (exit_status(run(beside_program(fuzz_prog().c_str()), force)) != 0) __builtin_trap();
+  if (exit_status(run(beside_program(path_of("prog").c_str()), force)) != 0) __builtin_trap();
   check_outputs();
   return 0;
 }
 
 }  // namespace kdz
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  return kdz::initialize(argc, argv);
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  return kdz::test_one_input(data, size);
-}

@@ -1,5 +1,5 @@
 // The rule a keyword file's line goes to: the first for its keyword's code, none for a
-// code without one or out of range; and a keyword found in the table of its file only.
+// code without one or out of range.
 #include <gtest/gtest.h>
 
 #include "base/lines.h"
@@ -12,12 +12,6 @@ namespace {
 
 struct no_state {};
 void ignore(no_state&, const keyword_line&) {}
-bool never(const no_state&, int) {
-  return false;
-}
-const char* anywhere(const no_state&, int) {
-  return nullptr;
-}
 
 // Two rules for KW_SIZES, told apart by their place; KW_CLASS, the last code, has one.
 constexpr keyword_rule<no_state> rules[] = {
@@ -25,7 +19,7 @@ constexpr keyword_rule<no_state> rules[] = {
     {KW_CLASS, true, 4, ignore}, {0, false, 0, nullptr},
 };
 constexpr keyword_grammar<no_state> grammar = {
-    config_tags.data(), rules, rule_index(rules), IN_CFG, cw, never, anywhere,
+    config_tags.data(), rules, rule_index(rules), IN_CFG, cw, nullptr, nullptr,  // not dispatched
 };
 
 TEST(FindRule, FirstRuleOfTheCodeOrNone) {
@@ -39,11 +33,6 @@ TEST(FindRule, FirstRuleOfTheCodeOrNone) {
     const keyword_rule<no_state>* rule = find_rule(grammar, c.code);
     EXPECT_EQ(rule == nullptr ? 0 : rule->place, c.place) << "code " << c.code;
   }
-}
-
-TEST(KeywordTables, AKeywordOfOneFileOnly) {
-  EXPECT_EQ(search(config_tags.data(), "ioas-extras"), KW_IOAS_EXTRAS);
-  EXPECT_EQ(search(param_tags.data(), "ioas-extras"), -1);
 }
 
 }  // namespace

@@ -5,54 +5,33 @@
 #include "package/change.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "base/files.h"
-#include "base/staging.h"
 #include "package/locks.h"
+#include "tests/support/files.h"
 
 namespace kdz {
 
 namespace {
 
 namespace fs = std::filesystem;
+using support::read_file;
+using support::scratch;
+using support::write_file;
 
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void write_file(const fs::path& p, const std::string& text) {
-  std::ofstream(p, std::ios::binary) << text;
-}
-
-// A package directory of this test, made empty, and another beside it.
-fs::path scratch(const char* name) {
-  const fs::path top =
-      fs::temp_directory_path() / (std::string(name) + "_" + std::to_string(getpid()));
-  fs::remove_all(top);
-  fs::create_directories(top / "pkg");
-  fs::create_directories(top / "elsewhere");
-  return top;
-}
-
-program_files in(const fs::path& dir) {
-  return in_directory(dir.c_str());
-}
+using files = std::map<std::string, std::string>;
 
 // Every entry of `dir` with its bytes.
-std::map<std::string, std::string> listing(const fs::path& dir) {
-  std::map<std::string, std::string> names;
+files listing(const fs::path& dir) {
+  files names;
   for (const auto& e : fs::directory_iterator(dir)) {
     names[e.path().filename()] = e.is_directory() ? "<dir>" : read_file(e.path());
   }
@@ -73,11 +52,11 @@ TEST(SweepStaging, OnlyTheStagingForm) {
       {".kdz-lock", false},           {".kdz-lock.held", false},
       {".kdz-change", false},         {".par.kdz-12345678901-0", false},
   };
-  const fs::path top = scratch("sweep");
-  for (const auto& c : cases) write_file(top / "pkg" / c.name, "x\n");
-  sweep_staging(in(top / "pkg"));
-  for (const auto& c : cases) EXPECT_EQ(fs::exists(top / "pkg" / c.name), !c.swept) << c.name;
-  fs::remove_all(top);
+  const fs::path pkg = scratch("sweep");
+  for (const auto& c : cases) write_file(pkg / c.name, "x\n");
+  sweep_staging(in_directory(pkg.c_str()));
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(pkg / c.name), !c.swept) << c.name;
+  support::clean(pkg);
 }
 
 // A change as a killed run left it once its record was decided: "X" replaced by a rename with
@@ -87,6 +66,8 @@ struct decided {
   std::vector<std::pair<std::string, std::string>> lines;  // as recorded
   explicit decided(const char* name) : top(scratch(name)), pkg(top / "pkg") {
     write_file(pkg / "X", "old X\n");
+    write_file(pkg / "X.old", "older X\n");  // a previous version with a name of its own
+    fs::create_hard_link(pkg / "X.old", pkg / "X.old.link");
     write_file(pkg / "L", "old L\n");
     fs::create_hard_link(pkg / "L", pkg / "L.link");
     write_file(top / "elsewhere" / "P", "old P\n");
@@ -95,10 +76,10 @@ struct decided {
     write_file(pkg / ".L.kdz-9-2", "new L, longer\n");
     write_file(top / "elsewhere" / ".P.kdz-9-3", "new P\n");
     const std::string p = fs::canonical(top / "elsewhere").string();
-    lines = {{".X.kdz-9-0", "X"},
-             {".X.old.kdz-9-1", "X.old"},
-             {".L.kdz-9-2", "L"},
+    // clang-format off
+    lines = {{".X.kdz-9-0", "X"}, {".X.old.kdz-9-1", "X.old"}, {".L.kdz-9-2", "L"},
              {p + "/.P.kdz-9-3", p + "/P"}};
+    // clang-format on
   }
   // Carries out the first `count` lines as a run does before it is killed.
   void carry_out(std::size_t count) const {
@@ -117,8 +98,8 @@ struct decided {
 };
 
 // However many lines a killed run carried out, finishing the record once or twice leaves
-// the change whole: "X" new and "X.old" the old one (two files), "L" new under both its
-// names, "P" new, no staging name and no record left.
+// the change whole: "X" new and "X.old" the old one (two files; the older one's other
+// name kept), "L" new under both its names, "P" new, no staging name and no record left.
 TEST(FinishChange, FromAnyPointAndAgain) {
   for (std::size_t done = 0; done <= 4; ++done) {
     for (int times = 1; times <= 2; ++times) {
@@ -129,18 +110,16 @@ TEST(FinishChange, FromAnyPointAndAgain) {
       d.record(4, true);
       d.carry_out(done);
       for (int t = 0; t < times; ++t)
-        ASSERT_TRUE(finish_change(in(d.pkg), false, names, failed).ok());
+        ASSERT_TRUE(finish_change(in_directory(d.pkg.c_str()), false, names, failed).ok());
       if (done == 0 && times == 1) {
         EXPECT_EQ(names, "X X.old L P");
       }
-      const auto now = listing(d.pkg);
-      EXPECT_EQ(now, (std::map<std::string, std::string>{{"X", "new X\n"},
-                                                         {"X.old", "old X\n"},
-                                                         {"L", "new L, longer\n"},
-                                                         {"L.link", "new L, longer\n"}}));
-      EXPECT_EQ(listing(d.top / "elsewhere"),
-                (std::map<std::string, std::string>{{"P", "new P\n"}}));
-      fs::remove_all(d.top);
+      // clang-format off
+      EXPECT_EQ(listing(d.pkg), (files{{"X", "new X\n"}, {"X.old", "old X\n"},
+          {"X.old.link", "older X\n"}, {"L", "new L, longer\n"}, {"L.link", "new L, longer\n"}}));
+      // clang-format on
+      EXPECT_EQ(listing(d.top / "elsewhere"), (files{{"P", "new P\n"}}));
+      support::clean(d.top);
     }
   }
 }
@@ -148,7 +127,7 @@ TEST(FinishChange, FromAnyPointAndAgain) {
 // SIGINT, SIGTERM and SIGHUP wait until a change is made: a run stopped by one leaves its
 // files whole and nothing of the change beside them.
 TEST(MakeChange, SignalsWaitForTheChange) {
-  const fs::path top = scratch("signals"), pkg = top / "pkg";
+  const fs::path pkg = scratch("signals");
   const std::string versions[2] = {std::string(200000, 'a'), std::string(150000, 'b') + "\n"};
   write_file(pkg / "Init", versions[1]);
   const int signals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -157,7 +136,8 @@ TEST(MakeChange, SignalsWaitForTheChange) {
     if (pid == 0) {
       package_lock lock;
       for (int i = 0;; ++i) {
-        (void)make_change(in(pkg), lock, {{"f", (pkg / "Init").string(), versions[i % 2], true}});
+        (void)make_change(in_directory(pkg.c_str()), lock,
+                          {{"f", (pkg / "Init").string(), versions[i % 2], true}});
       }
     }
     usleep(static_cast<useconds_t>(500 + 700 * round));
@@ -169,7 +149,7 @@ TEST(MakeChange, SignalsWaitForTheChange) {
     EXPECT_EQ(now.size(), 1u) << "round " << round;
     EXPECT_TRUE(now["Init"] == versions[0] || now["Init"] == versions[1]) << "round " << round;
   }
-  fs::remove_all(top);
+  support::clean(pkg);
 }
 
 }  // namespace

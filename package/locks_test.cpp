@@ -1,36 +1,21 @@
 // The editors' lock: the directory it goes on. The lock itself is tried on the real
 // program, in tests/editpar/process_test.cpp.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "base/files.h"
 #include "package/locks.h"
+#include "tests/support/files.h"
 
 namespace kdz {
 
-namespace {
-
 namespace fs = std::filesystem;
 
-// A scratch directory with two package directories, A and B, removed at the end.
-struct scratch {
-  fs::path top = fs::temp_directory_path() / ("locks_" + std::to_string(getpid()));
-  scratch() {
-    fs::remove_all(top);
-    fs::create_directories(top / "A");
-    fs::create_directories(top / "B");
-  }
-  ~scratch() { fs::remove_all(top); }
-  program_files in(const char* dir) const { return in_directory((top / dir).c_str()); }
-};
-
 TEST(ParDirectory, TheDirectoryOfTheRealPar) {
-  const scratch s;
-  const std::string a = (s.top / "A").string(), b = (s.top / "B").string();
+  const fs::path top = support::scratch("locks");
+  const std::string a = (top / "A").string(), b = (top / "B").string();
   const struct {
     const char* link;   // what B/par links to ("" for a plain file, null for none)
     std::string where;  // par_directory of B
@@ -41,17 +26,17 @@ TEST(ParDirectory, TheDirectoryOfTheRealPar) {
       {"/nonexistent/x/par", "/nonexistent/x"},  // dangling: where it would be created
       {"hop", a},                                // a link to a link in B to A's file
   };
-  std::ofstream(s.top / "A" / "par") << "mode interrupt\n";
-  fs::create_symlink(a + "/par", s.top / "B" / "hop");
+  support::write_file(top / "A" / "par", "mode interrupt\n");
+  fs::create_directories(top / "B");
+  fs::create_symlink(a + "/par", top / "B" / "hop");
   for (const auto& c : cases) {
-    fs::remove(s.top / "B" / "par");
-    if (c.link != nullptr && *c.link == '\0') std::ofstream(s.top / "B" / "par") << "x\n";
-    if (c.link != nullptr && *c.link != '\0') fs::create_symlink(c.link, s.top / "B" / "par");
-    EXPECT_EQ(par_directory(s.in("B")), c.where) << (c.link ? c.link : "none");
+    fs::remove(top / "B" / "par");
+    if (c.link != nullptr && *c.link == '\0') support::write_file(top / "B" / "par", "x\n");
+    if (c.link != nullptr && *c.link != '\0') fs::create_symlink(c.link, top / "B" / "par");
+    EXPECT_EQ(par_directory(in_directory(b.c_str())), c.where) << (c.link ? c.link : "none");
   }
   EXPECT_EQ(par_directory(beside_program("editpar")), ".");
+  support::clean(top);
 }
-
-}  // namespace
 
 }  // namespace kdz

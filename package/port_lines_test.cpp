@@ -1,16 +1,11 @@
-// Old "Init" and "dces": what the loaders make of each kind of file in the place of one,
-// with the message of each failure, which lines set flags, and the lines renumbered to
-// follow their boards. The golden delete cases read the renumbered files back through
-// buildc.
+// Old "Init" and "dces": which lines set flags, where deleted and later boards go, and the
+// lines renumbered to follow their boards. What the loaders make of a file that is not a
+// readable regular one is the golden cases' (tests/buildc/old_*); the golden delete cases
+// read the renumbered files back through buildc.
 #include "package/port_lines.h"
 
-#include <fmt/format.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,20 +16,6 @@
 namespace kdz {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-// A directory holding a regular file, a directory and a FIFO, removed at the end.
-struct scratch {
-  std::string dir = (fs::temp_directory_path() / ("files_" + std::to_string(getpid()))).string();
-  scratch() {
-    fs::remove_all(dir);
-    fs::create_directories(dir + "/dir");
-    std::ofstream(dir + "/file") << "a00:23:respawn:x\nttya03\n";
-    EXPECT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
-  }
-  ~scratch() { fs::remove_all(dir); }
-};
 
 // The flags a port state holds: "e" and the enabled slots, "d" and each slot with a DCE
 // flag or a line.
@@ -47,41 +28,6 @@ std::string flags_of(const port_state& p) {
     if (p.is_dce[i] || p.dce_lines[i])
       flags += " " + std::to_string(i) + "@" + std::to_string(p.dce_lines[i]);
   return flags;
-}
-
-// An old "dces" sets flags only when it is a regular file read whole, and the flags and
-// lines of an earlier reading never survive; the Init flags stay. A file that cannot be read
-// comes back as its message, "DIR/" standing for the scratch directory.
-TEST(PortState, OnlyARegularOldFileSetsFlags) {
-  const scratch s;
-  const struct {
-    std::string path;
-    error_kind kind;
-    std::string message;
-    const char* seen;
-  } cases[] = {
-      {s.dir + "/file", error_kind::ok, "", "e 7 d 3@2"},
-      {s.dir + "/none", error_kind::missing, "load_dces: fopen(DIR/none) No such file or directory",
-       "e 7 d"},
-      {s.dir + "/fifo", error_kind::failed, "load_dces: DIR/fifo is not a regular file", "e 7 d"},
-      {s.dir + "/dir", error_kind::failed, "load_dces: DIR/dir is not a regular file", "e 7 d"},
-      // A regular file whose first read fails.
-      {"/proc/self/mem", error_kind::failed, "load_dces: read(/proc/self/mem) Input/output error",
-       "e 7 d"},
-  };
-  for (const auto& c : cases) {
-    port_state p{};
-    p.enabled[7] = 1;
-    p.is_dce.fill(1);
-    p.dce_lines.fill(9);
-    const error e = load_dces(c.path.c_str(), p);
-    std::string want = c.message;
-    if (want.find("DIR/") != std::string::npos) want.replace(want.find("DIR/"), 3, s.dir);
-    EXPECT_EQ(e.kind, c.kind) << c.path;
-    EXPECT_EQ(e.path, e.ok() ? "" : c.path);
-    EXPECT_EQ(message(e), want);
-    EXPECT_EQ(flags_of(p), c.seen) << c.path;
-  }
 }
 
 // Which lines of an old "Init" and "dces" set a flag, read as fgets would read them: a
@@ -101,11 +47,7 @@ TEST(PortState, LinesThatSetFlags) {
       // A line that ends where the block read ends: nothing past it is compared.
       {true, filler + "a00:23:respa\n", "e d"},
       {false, "ttya03\nttyA12\nttya03\n", "e d 3@1 146@2"},
-      {false,
-       "tty\nttya0\nttya0\n\n" + s("ttya\0"
-                                   "3\n",
-                                   7),
-       "e d"},
+      {false, "tty\nttya0\nttya0\n\n" + s("ttya\0003\n", 7), "e d"},
       {false, "# DCE lines\nttya0f", "e d 15@2"},
       // A line that runs from one block into the next.
       {false, s(4092, '#') + "\nttyA05\n", "e d 133@2"},
@@ -125,66 +67,68 @@ board_moves moves_after(int nread, const std::vector<int>& deletions) {
   return moves;
 }
 
-// Lines as buildc writes them.
-std::string init_line(char group, int board, char port, bool on) {
-  return fmt::format("{0}{1}{2}:23:{3}:/etc/getty tty{0}{1}{2} 9600\n", group, board, port,
-                     on ? "respawn" : "off");
+// Board places as read, each as its place now or "-" when deleted: "- 0 1".
+std::string places(const board_moves& moves) {
+  std::string s;
+  for (int old = 0; old < moves.nread; ++old) {
+    const int now = board_now(moves, old);
+    s += (old > 0 ? " " : "") + (now == BOARD_GONE ? std::string("-") : std::to_string(now));
+  }
+  return s + (boards_deleted(moves) ? " deleted" : "");
 }
 
-TEST(MoveLines, InitAndDcesFollowTheirBoards) {
-  const std::string long_comment = "#" + std::string(254, 'x');  // a line of 255 bytes
+TEST(BoardMoves, DeletionsCompose) {
   const struct {
-    bool dces;
+    const char* name;
     int nread;
-    std::vector<int> deletions;
-    std::string in, out;
+    std::vector<int> deletions;  // board numbers from 1, as the set is at each
+    const char* places;
   } cases[] = {
-      // The first of three boards goes: its lines go, the later boards' digits move down.
-      {false, 3, {1}, init_line('a', 0, '0', true) + init_line('A', 0, '0', false), ""},
-      // The middle one: the first stays as it is.
-      {false,
-       3,
-       {2},
-       init_line('a', 0, '3', true) + init_line('A', 1, '3', true) + init_line('A', 2, '8', false),
-       init_line('a', 0, '3', true) + init_line('A', 1, '8', false)},
-      // Two deletions composed: boards 3 and 4 of four become 1 and 2.
-      {false,
-       4,
-       {1, 1},
-       init_line('a', 1, '1', true) + init_line('a', 3, 'c', true),
-       init_line('a', 1, 'c', true)},
-      // Lines of no board as read stay whole, and so do lines buildc does not write.
-      {false,
-       2,
-       {1},
-       init_line('a', 2, '0', true) + init_line('a', 8, '0', true),
-       init_line('a', 2, '0', true) + init_line('a', 8, '0', true)},
-      {false,
-       3,
-       {1},
-       "# a10 ttya10\n\nb10:23:respawn:/etc/getty ttyb10\na1:23:respawn\na1g:x\nA1\n a10\n",
-       "# a10 ttya10\n\nb10:23:respawn:/etc/getty ttyb10\na1:23:respawn\na1g:x\nA1\n a10\n"},
-      // Only the line's own board is renamed in a device name; odd fields stay.
-      {false,
-       3,
-       {1},
-       "a10 23 respawn ttya20 ttyA10 tty\na20",
-       "a00 23 respawn ttya20 ttyA00 tty\na10"},
-      // Lines of 255 bytes and more are taken in pieces, as buildc reads them.
-      {false, 2, {1}, long_comment + "a10:23:respawn\n", long_comment + "a00:23:respawn\n"},
-      {false, 2, {1}, "a00" + std::string(252, 'x') + "a10:23:respawn\n", "a00:23:respawn\n"},
-      {true, 3, {1}, "ttya00\nttyA00\nttya10\nttyA17\nttya2f\n", "ttya00\nttyA07\nttya1f\n"},
-      {true, 3, {1}, "ttya10 ttya10 ttya20\nttya2", "ttya00 ttya00 ttya20\nttya2"},
-      {true,
-       3,
-       {1},
-       "ttpa10\n ttya10\nttyb10\nttya1\nttya1F\ntty\n\nttya81\n",
-       "ttpa10\n ttya10\nttyb10\nttya1\nttya1F\ntty\n\nttya81\n"},
-      {true, 3, {1}, std::string("ttya1\0\nttya10\n", 14), std::string("ttya1\0\nttya00\n", 14)},
+      {"the first twice", 4, {1, 1}, "- - 0 1 deleted"},
+      {"the last", 3, {3}, "0 1 - deleted"},
+      {"the last, then the first", 4, {4, 1}, "- 0 1 - deleted"},
+      {"all", 3, {2, 1, 1}, "- - - deleted"},
+      {"none", 3, {}, "0 1 2"},
+      {"a board added since: none as read moves", 2, {3}, "0 1"},
+      {"a fresh set", 0, {1}, ""},
   };
   for (const auto& c : cases) {
-    const board_moves moves = moves_after(c.nread, c.deletions);
-    EXPECT_EQ(c.dces ? move_dces_lines(c.in, moves) : move_init_lines(c.in, moves), c.out) << c.in;
+    EXPECT_EQ(places(moves_after(c.nread, c.deletions)), c.places) << c.name;
+  }
+  EXPECT_EQ(board_now(moves_after(2, {1}), 5), 5);  // beyond the boards as read
+}
+
+// Lines a board's deletion moves are the golden delete cases' (dialogue_delete_moves_ports,
+// script_delete_moves_ports, script_deletes_compose); here, the lines they do not show.
+TEST(MoveLines, InitAndDcesFollowTheirBoards) {
+  const std::string long_comment = "#" + std::string(254, 'x');  // a line of 255 bytes
+  const std::string whole;
+  const struct {
+    bool dces;
+    int nread;            // boards as read; the first is deleted
+    std::string in, out;  // `whole`: the lines stay whole
+  } cases[] = {
+      // clang-format off
+      // Lines of no board as read stay whole, and so do lines buildc does not write.
+      {false, 2, "a20:23:respawn:/etc/getty ttya20 9600\n"
+                 "a80:23:respawn:/etc/getty ttya80 9600\n", whole},
+      {false, 3, "# a10 ttya10\n\nb10:23:respawn:/etc/getty ttyb10\n"
+                 "a1:23:respawn\na1g:x\nA1\n a10\n", whole},
+      // Only the line's own board is renamed in a device name; odd fields stay.
+      {false, 3, "a10 23 respawn ttya20 ttyA10 tty\na20", "a00 23 respawn ttya20 ttyA00 tty\na10"},
+      // Lines of 255 bytes and more are taken in pieces, as buildc reads them.
+      {false, 2, long_comment + "a10:23:respawn\n", long_comment + "a00:23:respawn\n"},
+      {false, 2, "a00" + std::string(252, 'x') + "a10:23:respawn\n", "a00:23:respawn\n"},
+      {true, 3, "ttya00\nttyA00\nttya10\nttyA17\nttya2f\n", "ttya00\nttyA07\nttya1f\n"},
+      {true, 3, "ttya10 ttya10 ttya20\nttya2", "ttya00 ttya00 ttya20\nttya2"},
+      {true, 3, "ttpa10\n ttya10\nttyb10\nttya1\nttya1F\ntty\n\nttya81\n", whole},
+      {true, 3, std::string("ttya1\0\nttya10\n", 14), std::string("ttya1\0\nttya00\n", 14)},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    const board_moves moves = moves_after(c.nread, {1});
+    const std::string& out = c.out.empty() ? c.in : c.out;
+    EXPECT_EQ(c.dces ? move_dces_lines(c.in, moves) : move_init_lines(c.in, moves), out) << c.in;
   }
 }
 

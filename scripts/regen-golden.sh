@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake -S . -B build >/dev/null
 cmake --build build -j"$(nproc)" >/dev/null
-KDZ_REGEN_GOLDEN=1 ctest --test-dir build -j"$(nproc)" -R '^Cases/(Golden|Dialogue)\.' \
+KDZ_REGEN_GOLDEN=1 ctest --test-dir build -j"$(nproc)" -R '^(buildc|editpar)/Case\.' \
   --output-on-failure
 git status --short tests/

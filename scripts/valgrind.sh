@@ -1,32 +1,27 @@
 #!/usr/bin/env bash
-# Runs the generator on the sample and the editor through a whole dialogue under
-# valgrind; any memory error or definite leak fails. The programs are built into
-# build-vg/ with a shared C library, which valgrind needs to follow allocations.
+# The generator on the sample (twice: the second run reads back Init and dces) and the
+# editor through a whole dialogue under valgrind; any memory error or definite leak fails.
+# Built unoptimized into build-vg/ with a shared C library, which valgrind needs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="build-vg"
-# Unoptimized: the two runs are short, and it compiles in a third of the time.
 cmake -S . -B "$build" -DKDZ_STATIC=OFF -DBUILD_TESTING=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
   -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" --target buildc editpar -j"$(nproc)" >/dev/null
 work=$(mktemp -d)
-# valgrind's reports go to a log of their own, shown when a run fails; what the programs
-# print on standard error is compared with the case, so a passing run prints no warning.
+# valgrind logs apart, shown when a run fails: the editor's stderr is compared with the case.
 vg=(valgrind --quiet --error-exitcode=1 --leak-check=full --errors-for-leak-kinds=definite
     --log-file="$work/valgrind.log")
 trap 'cat "$work/valgrind.log" 2>/dev/null || true; rm -rf "$work"' EXIT
-
-cp "$build/bin/buildc" sample/cfg sample/par "$work/"
-(cd "$work" && "${vg[@]}" ./buildc >/dev/null)
-(cd "$work" && "${vg[@]}" ./buildc >/dev/null)  # again, reading back Init and dces
-
 dialogue=$PWD/tests/editpar/add_to_limit
-rm -f "$work/par"
-cp "$build/bin/editpar" "$dialogue/cfg" "$work/"
+cp "$build/bin/buildc" "$build/bin/editpar" sample/cfg sample/par "$work/"
+cd "$work"
+"${vg[@]}" ./buildc >/dev/null
+"${vg[@]}" ./buildc >/dev/null
+rm par && cp "$dialogue/in/cfg" .
 # shellcheck disable=SC2046
-(cd "$work" && "${vg[@]}" ./editpar $(cat "$dialogue/args") <"$dialogue/answers" >/dev/null \
-  2>"$work/err")
-cmp "$work/par" "$dialogue/par.out"
-cmp "$work/err" "$dialogue/err"
-rm -f "$work/valgrind.log"
+"${vg[@]}" $(cat "$dialogue/args") <"$dialogue/answers" >/dev/null 2>err
+cmp par "$dialogue/out/par"
+cmp err "$dialogue/stderr"
+rm -f valgrind.log
 echo "valgrind: clean"

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# The completion of both programs ($1, the file installed as both names), called as bash
-# calls it: each row gives the words on the line, the last one being completed, and the
-# words expected. The current directory holds the sample of $2 (four boards); one/ a par of one
-# board, among lines that are no board, and a catalog naming a type with a blank; fifo/ a
-# FIFO for par, which must not be read.
+# The completion of both programs ($1, installed as both names) called as bash calls it, on
+# the rows of completion/cases: the words on the line, the last one being completed, and
+# the words expected. In the sample of $2, with completion/one/ (a type with a blank in its
+# name, a par of one board among lines that are no board) and fifo/ (a FIFO for par, never read).
 set -euo pipefail
-sample=$2
+cases=$(cd "$(dirname "$0")/completion" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-cp "$sample/cfg" "$sample/par" .
-mkdir one fifo
-printf '# type Octal-AT\n  type "Octal-AT"\ntypeface x\ntype\n' >one/par
-printf 'type "Octal AT" # eight\ntype Hexa-AT\n' >one/cfg
+cp "$2/cfg" "$2/par" .
+cp -r "$cases/one" .
+mkdir fifo
 mkfifo fifo/par
-
 fail=0
 while IFS='|' read -r line want; do
   read -ra words <<<"$line"
@@ -23,27 +20,5 @@ while IFS='|' read -r line want; do
     complete -p "${1##*/}" >/dev/null || exit; "_${1##*/}"; echo "${COMPREPLY[*]}"' - "$1" \
     "${words[@]}") || got="status $?"
   [[ $got == "$want" ]] || { echo "$line: got '$got', want '$want'"; fail=1; }
-done <<'EOF'
-buildc |-C -f -n -o -h --help --version
-buildc --|--help --version
-buildc -o f|fifo
-editpar -C o|one
-editpar |at mc
-editpar -|-C -f -n -h --help --version -l -c -m -a -d -e -M
-editpar -d |1 2 3 4
-editpar -C one -e |1
-one/editpar -d |1
-editpar -fC one -d |1
-editpar -nC one -e |1
-editpar -Cone -d |1
-editpar -C fifo -d |
-editpar -a Octal-A|Octal-AT Octal-ATd
-editpar -C one -a |Octal\ AT Hexa-AT
-editpar -a Octal-AT |size= irq= ioa= dpa= bus=
-editpar -e 2 i|irq= ioa=
-editpar -e 1 irq = 7 -|-a -d -e -M
-editpar -e 1 irq = 7 -e |1 2 3 4
-editpar -M |interrupt polling
-editpar -l |
-EOF
+done <"$cases/cases"
 exit $fail

@@ -20,8 +20,7 @@ split_examples() {
     {
       gsub(/\\-/, "-"); gsub(/\\\(aq/, "\047"); gsub(/\\\(ha/, "^"); gsub(/\\\(ti/, "~")
       if (/^\$ /) {
-        n++; print substr($0, 3) >(dir "/cmd." n); printf "" >(dir "/in." n)
-        printf "" >(dir "/want." n)
+        n++; print substr($0, 3) >(dir "/cmd." n); printf "" >(dir "/in." n); printf "" >(dir "/want." n)
       } else if (match($0, /\\fB.*\\fP$/)) {
         printf "%s", substr($0, 1, RSTART - 1) >(dir "/want." n)
         print substr($0, RSTART + 3, RLENGTH - 6) >(dir "/in." n)
@@ -33,13 +32,11 @@ split_examples() {
 for page in "$man"/*.[15]; do
   name=${page##*/}
   out=$(groff -man -ww -z "$page" 2>&1) && [[ -z $out ]] || { echo "$name: $out"; fail=1; }
-  upper=$(tr a-z- A-Z- <<<"${name%.*}")
-  header=".TH $upper ${name##*.} \"$date\" \"kdzconf $version\" \"Driver configuration\""
+  header=".TH $(tr a-z- A-Z- <<<"${name%.*}") ${name##*.} \"$date\" \"kdzconf $version\" \"Driver configuration\""
   [[ $(head -n1 "$page") == "$header" ]] || { echo "$name: header not $header"; fail=1; }
 
   ex=$work/$name
-  mkdir -p "$ex/run"
-  cp "$sample/cfg" "$sample/par" "$ex/run/"
+  mkdir -p "$ex/run" && cp "$sample/cfg" "$sample/par" "$ex/run/"
   n=$(split_examples "$page" "$ex")
   for ((i = 1; i <= n; i++)); do
     printf '{ %s\n} <"%s" >"%s" 2>&1; status=$?; echo $status >"%s"; (exit $status)\n' \
@@ -47,9 +44,8 @@ for page in "$man"/*.[15]; do
   done >"$ex/session"
   (cd "$ex/run" && HOME=$ex PATH=$bin:$PATH bash "$ex/session") || true
   for ((i = 1; i <= n; i++)); do
-    diff "$ex/want.$i" "$ex/out.$i" >/dev/null && ok=1 || ok=0
-    [[ $(<"$ex/status.$i") == 0 || $(cat "$ex/cmd.$((i + 1))" 2>/dev/null) == 'echo $?' ]] || ok=0
-    ((ok)) && continue
+    [[ $(<"$ex/status.$i") == 0 || $(cat "$ex/cmd.$((i + 1))" 2>/dev/null) == 'echo $?' ]] &&
+      diff "$ex/want.$i" "$ex/out.$i" >/dev/null && continue
     echo "$name: \$ $(<"$ex/cmd.$i"): status $(<"$ex/status.$i")"
     diff "$ex/want.$i" "$ex/out.$i" || true
     fail=1
